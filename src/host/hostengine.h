@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <array>
+
+class DiceRandom;
+
+// One connection slot; slots 1..4 are also the four seats of the game.
+struct tplayer {
+    QByteArray name;                 // login name as sent (single-byte text); empty while free
+    bool connected = false;          // a client connection lives in this slot
+    qint32 total = 0;                // grand total of the seat's card
+    qint32 turns = 0;                // turns the rotation has given this seat this game
+    bool away = false;               // just watching: the host plays the seat
+    std::array<qint32, 17> scores{}; // cells 1..16 of the card; 1000 = empty (index 0 unused)
+    qint32 partner = 0;              // team partner: 1<->3, 2<->4
+    qint32 choice = 0;               // the computer's target category this turn, 0 = none
+};
+
+// The host engine's only way out: messages to connection slots and the pacing timer.
+class HostOutput {
+public:
+    virtual ~HostOutput() = default;
+    // Hands one framed message (terminator included) to the connection of a slot.
+    virtual void sendToSlot(int slot, const QByteArray &message) = 0;
+    // Switches the host's own-play timer (Timer1) on or off. When it fires, the owner calls
+    // HostEngine::Timer1Timer(), which switches it off first.
+    virtual void setTimer1Enabled(bool enabled) = 0;
+};
+
+// The host's seat table, dispatcher, game flow, scoring and computer player, free of sockets
+// and timers: it takes queue entries and connection events, and answers through HostOutput.
+// TServer adapts it to real sockets and a real Timer1.
+//
+// Handlers take the data of their message (everything after the command word's "+").
+// Numeric fields are read with FieldReader, whose FieldError stops the handling of that one
+// message; dispatch() catches it and reports it on standard error.
+class HostEngine {
+public:
+    static constexpr int kMaxSlots = 9;
+    static constexpr int kEmptyCell = 1000;
+
+    HostEngine(HostOutput &output, DiceRandom &random);
+
+    // ---- connections and relay (hostengine.cpp) ----
+
+    // Chooses the slot for a new connection: the lowest free slot up to numslots, or a new
+    // one while numslots < 9. Marks it connected and returns it; returns 0 when all nine
+    // are in use (the caller then sends "CMD_full+" and closes). Does not send anything.
+    int acceptSlot();
+    // The clean-up after a slot's connection has closed ("Socket Closed"): tells the others,
+    // frees the slot and passes the turn when the current seat (not 1) left. Safe to call
+    // more than once for one close.
+    void slotClosed(int slot);
+
+    // Dispatches one queue entry that arrived on the connection of fromSlot. fromHostUser is
+    // true when that connection is the hosting user's own client. Every client message names
+    // its sender's slot in its first field; an entry whose slot field is not fromSlot is
+    // ignored (the hosting user alone may name another seat, and only in CMD_justwatch), as
+    // is CMD_startgame from anyone but the hosting user.
+    void dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser);
+
+    void receivedlogininfo(const QByteArray &data);
+    void chat(const QByteArray &data);
+    void action(const QByteArray &data);
+
+    // ---- game flow (gameflow.cpp) ----
+
+    void startgame(const QByteArray &data);
+    void findplayer();
+    void rolldice(const QByteArray &data);
+    void setdice(const QByteArray &data);
+    void unsetdice(const QByteArray &data);
+    void justwatch(const QByteArray &data);
+    void checkforwin();
+    void Timer1Timer();
+
+    // ---- score recording (scoring.cpp) ----
+
+    void setscore(const QByteArray &data);
+
+    // ---- computer player (computerplayer.cpp) ----
+
+    void computerplay(int seat);
+    bool computercheck(int seat);
+    void computerworking(int seat);
+    int findworking(int seat);
+    int findany(int seat);
+    int threes(int seat);
+    int twos(int seat);
+    int straight();
+    void workstraight(int seat);
+    void worknums(int seat, int face);
+
+    // ---- helpers shared by the parts above ----
+
+    // A seat 1..4 with no connection or just watching; the host plays it.
+    bool isComputerSeat(int seat) const;
+    // A slot number that names a table entry a connection may use (1..9).
+    static bool isSlot(int slot) { return slot >= 1 && slot <= kMaxSlots; }
+    // Sends to one slot if it is connected.
+    void sendTo(int slot, const QByteArray &message);
+    // Sends to every connected slot 1..numslots in slot order.
+    void sendToAll(const QByteArray &message);
+    void enableTimer1();
+    void disableTimer1();
+    bool timer1Enabled() const { return timer1Enabled_; }
+
+    // ---- host state, public so that tests can read and arrange it ----
+
+    std::array<tplayer, 12> players;  // indices 1..11; 10 and 11 are never given out
+    bool gamestarted = false;
+    int numslots = 0;
+    int newslot = 0;
+    int currentplayer = 0;
+    int rolls = 0;
+    std::array<int, 6> dice{};        // 1..5: -1 not rolled yet, 1..6 face on the table, 0 held
+    std::array<int, 6> helddice{};    // 1..5: 0 not held, 1..6 the held face
+    bool teamgame = false;
+    bool bonusgame = false;
+    int bonusdie = 0;
+
+private:
+    HostOutput &output_;
+    DiceRandom &random_;
+    bool timer1Enabled_ = false;
+};

@@ -1,0 +1,45 @@
+#include "host/protocol/fieldreader.h"
+
+#include <limits>
+
+QByteArray FieldReader::takeText()
+{
+    const qsizetype plus = rest_.indexOf('+');
+    if (plus < 0) {
+        const QByteArray all = rest_.toByteArray();
+        rest_ = {};
+        return all;
+    }
+    const QByteArray field = rest_.first(plus).toByteArray();
+    rest_ = rest_.sliced(plus + 1);
+    return field;
+}
+
+int FieldReader::takeInt()
+{
+    return toInt(takeText());
+}
+
+int FieldReader::toInt(QByteArrayView text)
+{
+    qsizetype i = 0;
+    const bool negative = !text.isEmpty() && text.front() == '-';
+    if (negative)
+        i = 1;
+    if (i >= text.size())
+        throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+        value = value * 10 + (c - '0');
+        if (value > qint64(std::numeric_limits<int>::max()) + 1)
+            throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int>::max())
+        throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+    return int(value);
+}

@@ -1,0 +1,55 @@
+#include "host/protocol/message.h"
+
+#include <QString>
+
+MessageBuilder &MessageBuilder::field(QByteArrayView text)
+{
+    text_.append('+');
+    text_.append(text);
+    return *this;
+}
+
+MessageBuilder &MessageBuilder::field(qint64 number)
+{
+    text_.append('+');
+    return append(number);
+}
+
+MessageBuilder &MessageBuilder::append(QByteArrayView text)
+{
+    text_.append(text);
+    return *this;
+}
+
+MessageBuilder &MessageBuilder::append(qint64 number)
+{
+    text_.append(QByteArray::number(number));
+    return *this;
+}
+
+QByteArray MessageBuilder::finish() const
+{
+    QByteArray framed;
+    framed.reserve(text_.size() + 1);
+    framed.append(text_);
+    framed.append(kTerminator);
+    return framed;
+}
+
+std::optional<Command> splitCommand(QByteArrayView entry)
+{
+    const qsizetype plus = entry.indexOf('+');
+    if (plus <= 0)
+        return std::nullopt;
+    return Command{entry.first(plus).toByteArray(), entry.sliced(plus + 1).toByteArray()};
+}
+
+QString fromWire(QByteArrayView bytes)
+{
+    return QString::fromLatin1(bytes);
+}
+
+QByteArray toWire(const QString &text)
+{
+    return text.toLatin1();
+}

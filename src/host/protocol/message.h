@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <optional>
+
+// Every message ends with this byte; it can never appear inside one.
+inline constexpr char kTerminator = char(0xFF);
+
+// The version text exchanged at login.
+inline constexpr char kVersionText[] = "1.0.1";
+
+// Builds "word+field+field..." and ends it with the terminator. Each field is preceded by
+// "+", so a message with one empty field is "word+" and a trailing empty field leaves the
+// final "+" that some messages carry.
+class MessageBuilder {
+public:
+    explicit MessageBuilder(QByteArrayView word) : text_(word.toByteArray()) {}
+
+    MessageBuilder &field(QByteArrayView text);
+    MessageBuilder &field(qint64 number);
+    // Appends text to the last field without a separator.
+    MessageBuilder &append(QByteArrayView text);
+    MessageBuilder &append(qint64 number);
+
+    // The framed message, terminator included.
+    QByteArray finish() const;
+    // The text so far, without terminator.
+    const QByteArray &text() const { return text_; }
+
+private:
+    QByteArray text_;
+};
+
+// A queue entry split into its command word and its data. Entries without "+" or with an
+// empty command word carry no command.
+struct Command {
+    QByteArray word;
+    QByteArray data;
+};
+std::optional<Command> splitCommand(QByteArrayView entry);
+
+// Text on the wire is single-byte; these keep every byte as one character and back.
+QString fromWire(QByteArrayView bytes);
+QByteArray toWire(const QString &text);
