@@ -1,0 +1,44 @@
+#include <QApplication>
+
+#include "client/tchat.h"
+#include "host/tserver.h"
+#include "windows/tabout.h"
+#include "windows/tdownload.h"
+#include "windows/tgamestartform.h"
+#include "windows/thelp.h"
+#include "windows/tphrases.h"
+#include "windows/tspylist.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Morvello"));
+    // Side windows may be open when the main window closes; the game ends with it all the same.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Created once, in this order, and kept for the whole run; only the main window is shown.
+    Tchat chat;
+    Tabout about;
+    Thelp help;
+    TServer server;
+    Tspylist spylist;
+    Tgamestartform gamestart;
+    Tphrases phrases;
+    Tdownload download;
+
+    help.setAbout(&about);
+    TchatWindows windows;
+    windows.about = &about;
+    windows.help = &help;
+    windows.server = &server;
+    windows.spylist = &spylist;
+    windows.gamestart = &gamestart;
+    windows.phrases = &phrases;
+    windows.download = &download;
+    chat.setWindows(windows);
+    chat.setParameters(QApplication::arguments().mid(1));
+    QObject::connect(&chat, &Tchat::windowClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+
+    chat.show();
+    return app.exec();
+}

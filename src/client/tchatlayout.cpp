@@ -1,0 +1,363 @@
+// Builds the main window: the centred panel with the board, the score card, the chat and the
+// phrase buttons, and the menus. Every widget carries its name as objectName so that the
+// handlers find per-seat widgets by composed names.
+
+#include "client/tchat.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QFrame>
+#include <QGridLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include "client/clickablelabel.h"
+#include "client/clienttexts.h"
+
+namespace {
+
+constexpr QSize kClientArea(829, 482);
+constexpr QSize kPanel(817, 472);
+const QColor kPanelColour(204, 200, 179);
+const QColor kMaroon(128, 0, 0);
+const QColor kGreen(0, 128, 0);
+const QColor kPhraseGreen(0, 64, 0);
+
+// Board positions of the dice before their first roll (and at each new turn).
+constexpr QPoint kDiceStart[6] = {{}, {379, 210}, {323, 250}, {395, 250}, {363, 258}, {347, 226}};
+
+// Score card: seat columns, the rows' tops per cell, and where the head's widgets sit.
+constexpr int kColumnLeft[5] = {0, 91, 138, 184, 230};
+constexpr int kCellTop[17] = {0, 94, 110, 126, 142, 158, 174, 246, 263, 280, 298, 315, 332, 198, 216, 353, 372};
+constexpr int kGrandTotalTop = 392;
+constexpr QPoint kNamePos[5] = {{}, {45, 63}, {99, 77}, {143, 63}, {184, 78}};
+constexpr QPoint kEyesPos[5] = {{}, {58, 55}, {123, 74}, {167, 57}, {205, 74}};
+constexpr QPoint kRollMarkerPos[4] = {{}, {45, 10}, {69, 10}, {93, 10}};
+constexpr int kCaptionLeft = 8;
+constexpr int kCaptionWidth = 80;
+constexpr int kCellWidth = 44;
+constexpr int kRowHeight = 16;
+
+constexpr int kPhraseLeft[5] = {536, 565, 595, 624, 653};
+constexpr int kPhraseTop[2] = {429, 449};
+
+QFont arial(int points, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"), points);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+QLabel *picture(QWidget *parent, const QString &name, const QString &resource, const QRect &rect)
+{
+    auto *label = new ClickableLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setScaledContents(true);
+    label->setPixmap(QPixmap(resource));
+    return label;
+}
+
+QLabel *caption(QWidget *parent, const QString &name, const QString &text, const QRect &rect,
+                Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *label = new ClickableLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setAlignment(alignment);
+    return label;
+}
+
+} // namespace
+
+void Tchat::buildWindow()
+{
+    setWindowTitle(ClientText::caption);
+    setWindowIcon(QPixmap(QStringLiteral(":/images/icon.png")));
+    setFont(arial(8));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client_area"));
+    client->setAutoFillBackground(true);
+    QPalette white = client->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    client->setPalette(white);
+    client->setMinimumSize(kClientArea);
+    setCentralWidget(client);
+
+    // The panel keeps its size and stays in the middle however the window is resized.
+    auto *panel = new QFrame(client);
+    panel->setObjectName(QStringLiteral("panel_main"));
+    panel->setFixedSize(kPanel);
+    panel->setAutoFillBackground(true);
+    QPalette panelPalette = panel->palette();
+    panelPalette.setColor(QPalette::Window, kPanelColour);
+    panel->setPalette(panelPalette);
+    auto *centring = new QGridLayout(client);
+    centring->setContentsMargins(0, 0, 0, 0);
+    centring->addWidget(panel, 0, 0, Qt::AlignCenter);
+
+    buildBoard(panel)->setGeometry(1, 1, 533, 312);
+    buildScorecard(panel)->setGeometry(535, 1, 281, 426);
+    buildChat(panel)->setGeometry(1, 315, 533, 157);
+    buildPhraseButtons(panel);
+    auto *logo = picture(panel, QStringLiteral("Image4"), QStringLiteral(":/images/logo.png"), {680, 435, 55, 27});
+    logo->setCursor(Qt::PointingHandCursor);
+
+    buildMenus();
+    adjustSize();
+    resize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
+}
+
+QWidget *Tchat::buildBoard(QWidget *parent)
+{
+    auto *board = new QFrame(parent);
+    board->setObjectName(QStringLiteral("panel_board"));
+    const int w = 533;
+    const int h = 312;
+    picture(board, QStringLiteral("Image1"), QStringLiteral(":/images/board.png"), {0, 0, w, h});
+    picture(board, QStringLiteral("Image2"), QStringLiteral(":/images/tray.png"), {w - 67, 6, 58, 181});
+
+    picture(board, QStringLiteral("image_bonusback"), QStringLiteral(":/images/bonusback.png"), {0, 0, 44, 55})->hide();
+    picture(board, QStringLiteral("image_bonus"), QString(), {4, 4, 32, 32})->hide();
+
+    QLabel *status = caption(board, QStringLiteral("label_status"), ClientText::welcome, {1, 295, 424, 16},
+                             Qt::AlignCenter);
+    status->setFont(arial(10, true));
+
+    picture(board, QStringLiteral("image_winner"), QStringLiteral(":/images/winner.png"), {104, 57, 276, 57})->hide();
+    QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {40, 91, 401, 25},
+                             Qt::AlignCenter);
+    winner->setFont(arial(14, true));
+    winner->hide();
+
+    QLabel *roll = picture(board, QStringLiteral("image_throwdice"), QStringLiteral(":/images/throwdice.png"),
+                           {428, 285, 99, 24});
+    roll->setCursor(Qt::PointingHandCursor);
+    roll->hide();
+    QLabel *start = picture(board, QStringLiteral("button_start"), QStringLiteral(":/images/startgame.png"),
+                            {428, 285, 99, 24});
+    start->setCursor(Qt::PointingHandCursor);
+    start->hide();
+
+    for (int die = 1; die <= 5; ++die) {
+        QLabel *d = picture(board, QStringLiteral("dice%1").arg(die), QStringLiteral(":/images/dice/%1.png").arg(die),
+                            {kDiceStart[die], QSize(32, 32)});
+        d->setProperty("Tag", die);
+        d->setEnabled(false);
+    }
+    return board;
+}
+
+QWidget *Tchat::buildScorecard(QWidget *parent)
+{
+    auto *card = new QFrame(parent);
+    card->setObjectName(QStringLiteral("panel_scorecard"));
+    card->setFont(arial(10));
+    picture(card, QStringLiteral("Image3"), QStringLiteral(":/images/scorecard.png"), {0, 0, 281, 426});
+
+    caption(card, QStringLiteral("Label17"), ClientText::rolls, {9, 12, 34, 16});
+    for (int marker = 1; marker <= 3; ++marker)
+        picture(card, QStringLiteral("image_rolls%1").arg(marker), QStringLiteral(":/images/rollmarker.png"),
+                {kRollMarkerPos[marker], QSize(20, 20)})
+            ->hide();
+    caption(card, QStringLiteral("label_roundnum"), ClientText::roundHeading, {124, 13, 145, 16}, Qt::AlignCenter);
+    QLabel *turn = caption(card, QStringLiteral("label_turn"), ClientText::scoreCard, {12, 34, 261, 18}, Qt::AlignCenter);
+    turn->setFont(arial(10, true));
+
+    for (int seat = 1; seat <= 4; ++seat) {
+        picture(card, QStringLiteral("image_eyes%1").arg(seat), QStringLiteral(":/images/eyes.png"),
+                {kEyesPos[seat], QSize(24, 12)})
+            ->hide();
+        QLabel *name = caption(card, QStringLiteral("label_playername%1").arg(seat), ClientText::waiting,
+                               {kNamePos[seat], QSize(94, 16)}, Qt::AlignCenter);
+        name->setProperty("Tag", seat);
+        name->setToolTip(ClientText::seatHints[seat]);
+        name->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(name, &QWidget::customContextMenuRequested, this,
+                [this, name](const QPoint &pos) { popup_kick->popup(name->mapToGlobal(pos)); });
+    }
+
+    QFont captionFont = arial(10, true);
+    for (int category = 1; category <= 12; ++category) {
+        QLabel *label = caption(card, QStringLiteral("label%1").arg(category), ClientText::categoryCaptions[category],
+                                {kCaptionLeft, kCellTop[category], kCaptionWidth, kRowHeight});
+        label->setProperty("Tag", category);
+        label->setFont(captionFont);
+        // The caption lights up under the pointer to show it can be chosen.
+        label->setStyleSheet(QStringLiteral("QLabel { color: rgb(128,0,0); }"
+                                            " QLabel:hover { color: rgb(0,128,0); background: white; }"));
+        label->setCursor(Qt::PointingHandCursor);
+    }
+    const struct {
+        const char *name;
+        const char *text;
+        int top;
+    } sums[] = {{"label13", "Total", kCellTop[13]},
+                {"label14", "Bonus", kCellTop[14]},
+                {"label15", "Total", kCellTop[15]},
+                {"label16", "Bonus", kCellTop[16]},
+                {"Label22", "Total:", kGrandTotalTop}};
+    for (const auto &sum : sums) {
+        QLabel *label = caption(card, QString::fromLatin1(sum.name), QString::fromLatin1(sum.text),
+                                {kCaptionLeft, sum.top, kCaptionWidth, kRowHeight});
+        label->setFont(captionFont);
+        setTextColour(label, kMaroon);
+    }
+
+    QFont valueFont = arial(10, true);
+    for (int seat = 1; seat <= 4; ++seat) {
+        for (int cell = 1; cell <= 16; ++cell) {
+            QLabel *label = caption(card, QStringLiteral("score%1_%2").arg(seat).arg(cell), QString(),
+                                    {kColumnLeft[seat], kCellTop[cell], kCellWidth, kRowHeight}, Qt::AlignCenter);
+            label->setFont(valueFont);
+            if (cell <= 12)
+                label->setProperty("Tag", cell);
+        }
+        QLabel *total = caption(card, QStringLiteral("label_score%1").arg(seat), QStringLiteral("0"),
+                                {kColumnLeft[seat], kGrandTotalTop, kCellWidth, kRowHeight}, Qt::AlignCenter);
+        total->setFont(valueFont);
+    }
+    return card;
+}
+
+QWidget *Tchat::buildChat(QWidget *parent)
+{
+    auto *panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("panel_chat"));
+
+    mainchat = new QTextEdit(panel);
+    mainchat->setObjectName(QStringLiteral("mainchat"));
+    mainchat->setGeometry(0, 0, 533, 136);
+    mainchat->setReadOnly(true);
+    mainchat->setAcceptRichText(true);
+    mainchat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mainchat->setLineWrapMode(QTextEdit::WidgetWidth);
+    mainchat->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    mainchat->document()->setDocumentMargin(5);
+    mainchat->setFont(arial(8));
+    QPalette chatPalette = mainchat->palette();
+    chatPalette.setColor(QPalette::Base, kPanelColour);
+    chatPalette.setColor(QPalette::Text, Qt::black);
+    // The selection stays visible while the input line has the focus.
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        chatPalette.setColor(QPalette::Inactive, role, chatPalette.color(QPalette::Active, role));
+    mainchat->setPalette(chatPalette);
+    mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mainchat, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu1->popup(mainchat->viewport()->mapToGlobal(pos)); });
+
+    mychat = new QLineEdit(ClientText::enterChat, panel);
+    mychat->setObjectName(QStringLiteral("mychat"));
+    mychat->setGeometry(0, 136, 533, 21);
+    mychat->setFont(arial(10));
+    return panel;
+}
+
+void Tchat::buildPhraseButtons(QWidget *parent)
+{
+    for (int n = 1; n <= 10; ++n) {
+        auto *button = new QToolButton(parent);
+        button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
+        button->setGeometry(kPhraseLeft[(n - 1) % 5], kPhraseTop[(n - 1) / 5], 25, 19);
+        button->setToolTip(ClientText::defaultPhrases[n]);
+        button->setIcon(QPixmap(QStringLiteral(":/images/phrase/%1.png").arg(n)));
+        button->setIconSize(QSize(25, 19));
+        button->setCursor(Qt::PointingHandCursor);
+        button->setStyleSheet(QStringLiteral("QToolButton { background: rgb(%1,%2,%3); border: none; }"
+                                             " QToolButton:pressed { background: rgb(0,32,0); }")
+                                  .arg(kPhraseGreen.red())
+                                  .arg(kPhraseGreen.green())
+                                  .arg(kPhraseGreen.blue()));
+    }
+}
+
+void Tchat::buildMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &text) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    auto checkable = [&](QMenu *menu, const char *name, const QString &text, bool checked) {
+        QAction *a = action(menu, name, text);
+        a->setCheckable(true);
+        a->setChecked(checked);
+        return a;
+    };
+
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    StartGame1 = action(file, "StartGame1", QStringLiteral("Start Game"));
+    StartGame1->setEnabled(false);
+    file->addSeparator();
+    connect(action(file, "Exit1", QStringLiteral("Exit")), &QAction::triggered, this, &QWidget::close);
+
+    QMenu *options = bar->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("Options1"));
+    PlaySounds1 = checkable(options, "PlaySounds1", QStringLiteral("Play Sounds"), true);
+    options->addSeparator();
+    action(options, "TextColor1", QStringLiteral("Text Color"));
+    action(options, "ActionColor1", QStringLiteral("Action Color"));
+    QMenu *sizes = options->addMenu(QStringLiteral("Text Size"));
+    sizes->setObjectName(QStringLiteral("TextSize1"));
+    for (int size : {8, 10, 12, 14}) {
+        QAction *a = checkable(sizes, QStringLiteral("N%1").arg(size).toLatin1().constData(), QString::number(size),
+                               false);
+        a->setProperty("Tag", size);
+    }
+    ScrollOff1 = checkable(options, "ScrollOff1", QStringLiteral("Scroll Chat Off"), false);
+    ScrollOff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(ScrollOff1, &QAction::triggered, this, &Tchat::ScrollChatOff1Click);
+    options->addSeparator();
+    JustWatch1 = checkable(options, "JustWatch1", QStringLiteral("Just Watch"), false);
+    checkable(options, "double", QStringLiteral("Double Check for 0 Score"), false);
+
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    action(view, "ViewTally1", QStringLiteral("View Tally"));
+    connect(action(view, "SpyList1", QStringLiteral("Spy List")), &QAction::triggered, this, &Tchat::SpyList1Click);
+    action(view, "PhraseList1", QStringLiteral("Phrase List"));
+
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    connect(action(help, "Help2", QStringLiteral("Help")), &QAction::triggered, this, &Tchat::Help2Click);
+    connect(action(help, "About1", QStringLiteral("About")), &QAction::triggered, this, &Tchat::About1Click);
+
+    popup_kick = new QMenu(this);
+    popup_kick->setObjectName(QStringLiteral("popup_kick"));
+    action(popup_kick, "RemoveFromGame1", QStringLiteral("Remove From Game"));
+    action(popup_kick, "SettoJustWatch1", QStringLiteral("Set to Just Watch"));
+    action(popup_kick, "UnsetJustWatch1", QStringLiteral("Unset Just Watch"));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *copy = action(PopupMenu1, "Copy1", QStringLiteral("Copy"));
+    // Shown as a reminder only: the chat view handles Ctrl+C itself while it has the focus.
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &Tchat::Copy1Click);
+    PopupMenu1->addSeparator();
+    ScrollChatOff1 = checkable(PopupMenu1, "ScrollChatOff1", QStringLiteral("Scroll Chat Off"), false);
+    ScrollChatOff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ScrollChatOff1->setShortcutContext(Qt::WidgetShortcut);
+    connect(ScrollChatOff1, &QAction::triggered, this, &Tchat::ScrollChatOff1Click);
+}

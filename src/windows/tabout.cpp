@@ -1,0 +1,54 @@
+#include "windows/tabout.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "host/protocol/message.h"
+#include "windows/background.h"
+
+Tabout::Tabout(QWidget *parent)
+    : QWidget(parent, Qt::Tool)
+{
+    setObjectName(QStringLiteral("about"));
+    setWindowTitle(QStringLiteral("Morvello - About"));
+    setFont(QFont(QStringLiteral("Arial"), 8));
+    applyTiledBackground(this);
+
+    auto *logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("Image1"));
+    logo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+
+    auto *title = new QLabel(QStringLiteral("Morvello"), this);
+    title->setObjectName(QStringLiteral("Label1"));
+    title->setFont(QFont(QStringLiteral("Arial"), 24, QFont::Bold));
+
+    auto *versionCaption = new QLabel(QStringLiteral("Version"), this);
+    versionCaption->setObjectName(QStringLiteral("Label3"));
+    auto *version = new QLabel(QString::fromLatin1(kVersionText), this);
+    version->setObjectName(QStringLiteral("version"));
+    auto *build = new QLabel(QStringLiteral(".11"), this);
+    build->setObjectName(QStringLiteral("Label4"));
+    auto *versionRow = new QHBoxLayout;
+    versionRow->setSpacing(0);
+    versionRow->addStretch();
+    versionRow->addWidget(versionCaption);
+    versionRow->addSpacing(4);
+    versionRow->addWidget(version);
+    versionRow->addWidget(build);
+    versionRow->addStretch();
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Button1"));
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(logo, 0, Qt::AlignHCenter);
+    layout->addWidget(title, 0, Qt::AlignHCenter);
+    layout->addLayout(versionRow);
+    layout->addSpacing(8);
+    layout->addWidget(ok, 0, Qt::AlignHCenter);
+    resize(260, 200);
+}
