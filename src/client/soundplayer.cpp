@@ -14,6 +14,7 @@ SoundPlayer::~SoundPlayer()
 void SoundPlayer::play(const QString &name)
 {
     const QString key = name.toLower();
+    lastRequested_ = key;
     QSoundEffect *effect = effects_.value(key);
     if (!effect) {
         const QString path = QStringLiteral(":/sounds/%1.wav").arg(key);
@@ -31,5 +32,4 @@ void SoundPlayer::play(const QString &name)
     effect->stop();
     effect->play();
     current_ = effect;
-    lastPlayed_ = key;
 }

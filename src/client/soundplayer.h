@@ -16,11 +16,11 @@ public:
     SoundPlayer &operator=(const SoundPlayer &) = delete;
 
     void play(const QString &name);
-    // The name of the last sound started, for tests; empty before the first.
-    const QString &lastPlayed() const { return lastPlayed_; }
+    // The last sound asked for, played or not (for tests); empty before the first.
+    const QString &lastRequested() const { return lastRequested_; }
 
 private:
     QHash<QString, QSoundEffect *> effects_;
     QSoundEffect *current_ = nullptr;
-    QString lastPlayed_;
+    QString lastRequested_;
 };

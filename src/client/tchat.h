@@ -87,6 +87,7 @@ public:
     // ---- settings and sounds ----
 
     void playsounds(const QString &name);
+    const SoundPlayer &sounds() const { return sounds_; }
 
     // ---- score card ----
 

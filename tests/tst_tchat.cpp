@@ -1,0 +1,711 @@
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <memory>
+
+#include "client/hostlookup.h"
+#include "client/tchat.h"
+#include "host/protocol/message.h"
+#include "host/tserver.h"
+#include "windows/tspylist.h"
+
+namespace {
+
+QByteArray ff(const char *text)
+{
+    QByteArray bytes(text);
+    bytes.replace('#', kTerminator);
+    return bytes;
+}
+
+// A port that nothing listens on right now.
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+void usePort(quint16 port)
+{
+    qputenv("MORVELLO_PORT", QByteArray::number(port));
+}
+
+// One chat line as shown: its text and, per run of equal formatting, the text, bold and colour.
+struct Run {
+    QString text;
+    bool bold;
+    QColor colour;
+};
+
+QList<Run> runsOfLine(QTextEdit *view, int line)
+{
+    QList<Run> runs;
+    const QTextBlock block = view->document()->findBlockByNumber(line);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        runs.append({fragment.text(), fragment.charFormat().fontWeight() == QFont::Bold,
+                     fragment.charFormat().foreground().color()});
+    }
+    return runs;
+}
+
+// Drives a Tchat without a real host: feeds bytes in and runs Timer1 by hand.
+struct ChatFixture {
+    Tchat chat;
+    Tspylist spylist;
+    QSignalSpy sent{&chat, &Tchat::messageSent};
+
+    ChatFixture()
+    {
+        TchatWindows windows;
+        windows.spylist = &spylist;
+        chat.setWindows(windows);
+    }
+
+    QTextEdit *view() const { return chat.findChild<QTextEdit *>(QStringLiteral("mainchat")); }
+    QStringList lines() const
+    {
+        QStringList all = view()->toPlainText().split(QLatin1Char('\n'));
+        if (!all.isEmpty() && all.last().isEmpty())
+            all.removeLast();
+        return all;
+    }
+    QString lastLine() const { return lines().value(lines().size() - 1); }
+    QLabel *label(const QString &name) const { return chat.findChild<QLabel *>(name); }
+    QAction *action(const QString &name) const { return chat.findChild<QAction *>(name); }
+
+    // Feeds messages written with '#' for the terminator and handles all of them.
+    void deliver(const char *text)
+    {
+        chat.receiveBytes(ff(text));
+        while (!chat.receivedlist().isEmpty())
+            chat.Timer1Timer();
+    }
+};
+
+// Stands in for whatever listens beside the game on port 9001, when that port is free here.
+struct SideListener : QTcpServer {
+    SideListener() { listen(QHostAddress::LocalHost, 9001); }
+};
+
+QMessageBox *openBox(QWidget *parent)
+{
+    for (QMessageBox *box : parent->findChildren<QMessageBox *>()) {
+        if (box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TchatTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void windowHasItsWidgets();
+    void soloStartLogsInThroughTheInProcessHost();
+    void listenFailureIsShownAndStopsTheStart();
+    void loginReplyCarriesNameAndTwoTerminators();
+    void badSeatInLoginRequestSendsNothing();
+    void oneMessageHandledPerTick();
+    void splitMessageHandledOnceWhole();
+    void entriesWithoutCommandAreIgnored_data();
+    void entriesWithoutCommandAreIgnored();
+    void gameFullShowsBoxThenCloses();
+    void gameFullIsShownEvenWhenTheHostClosesAtOnce();
+    void versionLines();
+    void timerRunsOnlyWithWork();
+    void chatLineBoldUpToFirstColon_data();
+    void chatLineBoldUpToFirstColon();
+    void scrollChatOffKeepsTheView();
+    void rosterOfSeats();
+    void rosterOfSpies();
+    void malformedRosterMessagesChangeNothing_data();
+    void malformedRosterMessagesChangeNothing();
+    void enteredSoundFollowsPlaySounds();
+    void oneOrTwoParametersOnlyShowTheLoadingLine_data();
+    void oneOrTwoParametersOnlyShowTheLoadingLine();
+    void capitalTrueJoinsAndOpensSideConnection();
+    void hostingCopyConnectsToLoopback();
+    void unreachableHostIsReportedInTheChat();
+    void unknownHostNameIsReported();
+    void hostClosingEndsTheWindow();
+    void oversizedInputClosesTheConnectionAndSaysWhy();
+};
+
+void TchatTest::init()
+{
+    usePort(1);
+}
+
+void TchatTest::windowHasItsWidgets()
+{
+    ChatFixture f;
+    QCOMPARE(f.chat.windowTitle(), QStringLiteral("Morvello"));
+    QCOMPARE(f.chat.centralWidget()->minimumSize(), QSize(829, 482));
+    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_main"))->size(), QSize(817, 472));
+    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_board"))->geometry(), QRect(1, 1, 533, 312));
+    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_scorecard"))->geometry(), QRect(535, 1, 281, 426));
+    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_chat"))->geometry(), QRect(1, 315, 533, 157));
+    QCOMPARE(f.label(QStringLiteral("label_status"))->text(), QStringLiteral("Welcome to Morvello!"));
+    QCOMPARE(f.label(QStringLiteral("image_throwdice"))->geometry(), QRect(428, 285, 99, 24));
+    QVERIFY(f.label(QStringLiteral("button_start"))->isHidden());
+    QCOMPARE(f.label(QStringLiteral("dice3"))->geometry(), QRect(395, 250, 32, 32));
+    QVERIFY(!f.label(QStringLiteral("dice3"))->isEnabled());
+    const char *hints[] = {"", "", "Klot", "Kling", "Klick"};
+    for (int seat = 1; seat <= 4; ++seat) {
+        QLabel *name = f.label(QStringLiteral("label_playername%1").arg(seat));
+        QCOMPARE(name->text(), QStringLiteral("<Waiting>"));
+        QCOMPARE(name->toolTip(), QString::fromLatin1(hints[seat]));
+        QVERIFY(f.label(QStringLiteral("image_eyes%1").arg(seat))->isHidden());
+        QCOMPARE(f.label(QStringLiteral("label_score%1").arg(seat))->text(), QStringLiteral("0"));
+        for (int cell = 1; cell <= 16; ++cell)
+            QVERIFY(f.label(QStringLiteral("score%1_%2").arg(seat).arg(cell)));
+    }
+    QCOMPARE(f.label(QStringLiteral("label12"))->text(), QStringLiteral("Freebie"));
+    QCOMPARE(f.label(QStringLiteral("Label22"))->text(), QStringLiteral("Total:"));
+    QCOMPARE(f.label(QStringLiteral("score2_11"))->y(), 315);
+    QCOMPARE(f.label(QStringLiteral("score3_13"))->geometry().topLeft(), QPoint(184, 198));
+    auto *phrase = f.chat.findChild<QWidget *>(QStringLiteral("b_phrase7"));
+    QCOMPARE(phrase->geometry(), QRect(565, 449, 25, 19));
+    QCOMPARE(phrase->toolTip(), QStringLiteral("Thanks!"));
+    QCOMPARE(f.chat.findChild<QLineEdit *>(QStringLiteral("mychat"))->text(), QStringLiteral("<Enter Chat Here>"));
+    QVERIFY(f.view()->isReadOnly());
+
+    QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
+    QVERIFY(f.action(QStringLiteral("PlaySounds1"))->isChecked());
+    QCOMPARE(f.action(QStringLiteral("ScrollOff1"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    for (const char *name : {"Exit1", "TextColor1", "ActionColor1", "N8", "N10", "N12", "N14", "JustWatch1", "double",
+                             "ViewTally1", "SpyList1", "PhraseList1", "Help2", "About1", "RemoveFromGame1",
+                             "SettoJustWatch1", "UnsetJustWatch1", "Copy1", "ScrollChatOff1"})
+        QVERIFY2(f.action(QString::fromLatin1(name)), name);
+}
+
+void TchatTest::soloStartLogsInThroughTheInProcessHost()
+{
+    usePort(freePort());
+    TServer server;
+    Tspylist spylist;
+    Tchat chat;
+    TchatWindows windows;
+    windows.server = &server;
+    windows.spylist = &spylist;
+    chat.setWindows(windows);
+    chat.show();
+
+    auto *view = chat.findChild<QTextEdit *>(QStringLiteral("mainchat"));
+    QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains(QStringLiteral("You are Connected.")), 10000);
+    const QStringList lines = view->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.at(0), QStringLiteral("Loading Solo Game..Please wait."));
+    QCOMPARE(lines.at(1), QStringLiteral("You are Connected."));
+    QVERIFY(chat.ishost);
+    QCOMPARE(chat.myname, QStringLiteral("You"));
+    QCOMPARE(chat.hostaddress, QStringLiteral("127.0.0.1"));
+    QCOMPARE(chat.myseat, 1);
+    QVERIFY(chat.loggedin);
+    QVERIFY(chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
+    QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isVisible());
+    QCOMPARE(chat.findChild<QLabel *>(QStringLiteral("label_playername1"))->text(), QStringLiteral("You"));
+    QCOMPARE(chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
+    QVERIFY(!chat.sock11());  // a solo game never opens the side connection
+    QTRY_VERIFY(!chat.timer1Active());
+}
+
+void TchatTest::listenFailureIsShownAndStopsTheStart()
+{
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress::Any, 0));
+    usePort(squatter.serverPort());
+    TServer server;
+    Tchat chat;
+    TchatWindows windows;
+    windows.server = &server;
+    chat.setWindows(windows);
+    chat.setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
+    chat.show();
+
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = openBox(&chat)));
+    QVERIFY(box->text().startsWith(QStringLiteral("Listen - Error")));
+    QVERIFY(!chat.ishost);
+    QVERIFY(!chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
+    QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isHidden());
+    QCOMPARE(chat.sock()->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!chat.sock11());
+    QVERIFY(!squatter.hasPendingConnections());
+}
+
+void TchatTest::loginReplyCarriesNameAndTwoTerminators()
+{
+    ChatFixture f;
+    f.chat.myname = QStringLiteral("You");
+    f.chat.joinpress();  // sets the login name; the connect goes nowhere (port 1)
+    f.deliver("CMD_sendlogininfo+1#");
+    QCOMPARE(f.chat.myseat, 1);
+    QVERIFY(f.chat.loggedin);
+    QCOMPARE(f.sent.size(), 1);
+    QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_logininfo+1+1.0.1+You\xff\xff"));
+}
+
+void TchatTest::badSeatInLoginRequestSendsNothing()
+{
+    ChatFixture f;
+    f.chat.myname = QStringLiteral("You");
+    f.chat.joinpress();
+    f.deliver("CMD_sendlogininfo+1x#CMD_wrongversion+#");
+    QVERIFY(!f.chat.loggedin);
+    QCOMPARE(f.sent.size(), 0);
+    // The next message is handled normally.
+    QCOMPARE(f.lastLine(), QStringLiteral("You have a differnt version of the game then the host."));
+}
+
+void TchatTest::oneMessageHandledPerTick()
+{
+    ChatFixture f;
+    f.chat.receiveBytes(ff("CMD_havewrongversion+Ann#CMD_havewrongversion+Bob#"));
+    QCOMPARE(f.chat.receivedlist().size(), 2);
+    QVERIFY(f.lines().isEmpty());
+    f.chat.Timer1Timer();
+    QCOMPARE(f.lines(), QStringList{QStringLiteral("Ann has a different version of the game then you.")});
+    f.chat.Timer1Timer();
+    QCOMPARE(f.lines().size(), 2);
+    QCOMPARE(f.lastLine(), QStringLiteral("Bob has a different version of the game then you."));
+}
+
+void TchatTest::splitMessageHandledOnceWhole()
+{
+    ChatFixture f;
+    f.chat.receiveBytes("CMD_havewrongv");
+    QVERIFY(f.chat.receivedlist().isEmpty());
+    QVERIFY(!f.chat.timer1Active());
+    f.chat.receiveBytes(ff("ersion+Ann+Bob#CMD_have"));
+    QCOMPARE(f.chat.receivedlist().size(), 1);
+    f.chat.Timer1Timer();
+    f.chat.Timer1Timer();
+    QCOMPARE(f.lines(), QStringList{QStringLiteral("Ann+Bob has a different version of the game then you.")});
+}
+
+void TchatTest::entriesWithoutCommandAreIgnored_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("full without plus") << ff("CMD_full#");
+    QTest::newRow("empty entry") << ff("#");
+    QTest::newRow("empty command word") << ff("+CMD_full+#");
+    QTest::newRow("case counts") << ff("cmd_full+#CMD_Full+#");
+    QTest::newRow("unknown command") << ff("CMD_bogus+1+2#");
+    QTest::newRow("client-side word") << ff("CMD_logininfo+1+1.0.1+Eve#");
+}
+
+void TchatTest::entriesWithoutCommandAreIgnored()
+{
+    QFETCH(QByteArray, input);
+    ChatFixture f;
+    QSignalSpy closed(&f.chat, &Tchat::windowClosed);
+    f.chat.receiveBytes(input);
+    while (!f.chat.receivedlist().isEmpty())
+        f.chat.Timer1Timer();
+    QVERIFY(!openBox(&f.chat));
+    QVERIFY(f.lines().isEmpty());
+    QCOMPARE(f.sent.size(), 0);
+    QCOMPARE(closed.size(), 0);
+}
+
+void TchatTest::gameFullShowsBoxThenCloses()
+{
+    ChatFixture f;
+    f.chat.show();
+    QSignalSpy closed(&f.chat, &Tchat::windowClosed);
+    f.deliver("CMD_full+#");
+    QMessageBox *box = openBox(&f.chat);
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("Game is full"));
+    QCOMPARE(closed.size(), 0);
+    box->accept();
+    QTRY_COMPARE(closed.size(), 1);
+    QVERIFY(!f.chat.isVisible());
+}
+
+void TchatTest::gameFullIsShownEvenWhenTheHostClosesAtOnce()
+{
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::LocalHost, 0));
+    usePort(host.serverPort());
+    Tchat chat;
+    chat.setParameters({QStringLiteral("Eve"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+    chat.show();
+    QSignalSpy closed(&chat, &Tchat::windowClosed);
+    QTRY_VERIFY(host.hasPendingConnections());
+    QTcpSocket *peer = host.nextPendingConnection();
+    peer->write(ff("CMD_full+#"));
+    peer->flush();
+    peer->disconnectFromHost();
+
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = openBox(&chat)));
+    QCOMPARE(box->text(), QStringLiteral("Game is full"));
+    QTest::qWait(50);
+    QCOMPARE(closed.size(), 0);
+    box->accept();
+    QTRY_COMPARE(closed.size(), 1);
+}
+
+void TchatTest::versionLines()
+{
+    ChatFixture f;
+    f.deliver("CMD_havewrongversion+Ann#CMD_wrongversion+#");
+    QCOMPARE(f.lines(), (QStringList{QStringLiteral("Ann has a different version of the game then you."),
+                                     QStringLiteral("You have a differnt version of the game then the host.")}));
+    for (int line = 0; line < 2; ++line) {
+        for (const Run &run : runsOfLine(f.view(), line))
+            QCOMPARE(run.colour, QColor(0, 0, 255));
+    }
+}
+
+void TchatTest::timerRunsOnlyWithWork()
+{
+    ChatFixture f;
+    QVERIFY(!f.chat.timer1Active());
+    f.chat.receiveBytes(ff("CMD_wrongversion+#"));
+    QVERIFY(f.chat.timer1Active());
+    f.chat.Timer1Timer();
+    QVERIFY(!f.chat.timer1Active());
+
+    f.chat.lockPhrases();
+    QVERIFY(!f.chat.phraseready);
+    QVERIFY(f.chat.timer1Active());
+    for (int tick = 1; tick <= 100; ++tick)
+        f.chat.Timer1Timer();
+    QVERIFY(!f.chat.phraseready);
+    QCOMPARE(f.chat.phraseticks, 100);
+    f.chat.Timer1Timer();
+    QVERIFY(f.chat.phraseready);
+    QCOMPARE(f.chat.phraseticks, 0);
+    QVERIFY(!f.chat.timer1Active());
+
+    // The real timer works the queue off by itself.
+    f.chat.receiveBytes(ff("CMD_havewrongversion+A#CMD_havewrongversion+B#CMD_havewrongversion+C#"));
+    QTRY_COMPARE(f.lines().size(), 4);
+    QTRY_VERIFY(!f.chat.timer1Active());
+}
+
+void TchatTest::chatLineBoldUpToFirstColon_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("bold");
+    QTest::addColumn<QString>("regular");
+
+    QTest::newRow("chat") << QStringLiteral("Ann chats: hi") << QStringLiteral("Ann chats:") << QStringLiteral(" hi");
+    QTest::newRow("two colons") << QStringLiteral("Ann chats: see 10:30") << QStringLiteral("Ann chats:")
+                                << QStringLiteral(" see 10:30");
+    QTest::newRow("no colon") << QStringLiteral("Ann waves") << QString() << QStringLiteral("Ann waves");
+    QTest::newRow("colon last") << QStringLiteral("Ann says:") << QStringLiteral("Ann says:") << QString();
+}
+
+void TchatTest::chatLineBoldUpToFirstColon()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, bold);
+    QFETCH(QString, regular);
+    ChatFixture f;
+    const QColor colour(0, 128, 255);
+    f.chat.addlinetochat(QStringLiteral("first"), Qt::red);
+    f.chat.addlinetochat(text, colour);
+    QCOMPARE(f.lines(), (QStringList{QStringLiteral("first"), text}));
+
+    QString boldSeen, regularSeen;
+    for (const Run &run : runsOfLine(f.view(), 1)) {
+        QCOMPARE(run.colour, colour);
+        (run.bold ? boldSeen : regularSeen) += run.text;
+    }
+    QCOMPARE(boldSeen, bold);
+    QCOMPARE(regularSeen, regular);
+}
+
+void TchatTest::scrollChatOffKeepsTheView()
+{
+    ChatFixture f;
+    f.chat.show();
+    for (int n = 0; n < 60; ++n)
+        f.chat.addlinetochat(QStringLiteral("line %1").arg(n), Qt::black);
+    QScrollBar *bar = f.view()->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+
+    bar->setValue(0);
+    f.action(QStringLiteral("ScrollOff1"))->trigger();
+    QVERIFY(f.action(QStringLiteral("ScrollChatOff1"))->isChecked());
+    f.chat.addlinetochat(QStringLiteral("while reading"), Qt::black);
+    QCOMPARE(bar->value(), 0);
+
+    // The popup's entry switches both back; new lines follow again.
+    f.action(QStringLiteral("ScrollChatOff1"))->trigger();
+    QVERIFY(!f.action(QStringLiteral("ScrollOff1"))->isChecked());
+    f.chat.addlinetochat(QStringLiteral("following"), Qt::black);
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TchatTest::rosterOfSeats()
+{
+    ChatFixture f;
+    f.chat.myseat = 2;
+    f.deliver("CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#CMD_newplayerinfo+3+Cy#");
+    QCOMPARE(f.lines(), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("Ann is Connected."),
+                                     QStringLiteral("Cy is Connected.")}));
+    QCOMPARE(f.label(QStringLiteral("label_playername1"))->text(), QStringLiteral("Ann"));
+    QCOMPARE(f.label(QStringLiteral("label_playername2"))->text(), QStringLiteral("Bob"));
+    QCOMPARE(f.label(QStringLiteral("label_playername3"))->text(), QStringLiteral("Cy"));
+    QVERIFY(!f.label(QStringLiteral("label_playername3"))->isHidden());
+    QVERIFY(!f.label(QStringLiteral("label_score3"))->isHidden());
+    QCOMPARE(f.spylist.listbox_spys()->count(), 0);
+
+    f.label(QStringLiteral("label_score3"))->setText(QStringLiteral("57"));
+    f.label(QStringLiteral("image_eyes3"))->show();
+    f.label(QStringLiteral("score3_4"))->setText(QStringLiteral("12"));
+    f.deliver("CMD_playerdisconnected+3+Cy#CMD_playerdisconnected+1+Ann#CMD_playerdisconnected+4+Zed#");
+    QCOMPARE(f.lines().mid(3), (QStringList{QStringLiteral("Cy disconnected."), QStringLiteral("Ann disconnected."),
+                                            QStringLiteral("<Waiting> disconnected.")}));
+    QCOMPARE(f.label(QStringLiteral("label_playername3"))->text(), QStringLiteral("Kling"));
+    QCOMPARE(f.label(QStringLiteral("label_playername1"))->text(), QString());
+    QCOMPARE(f.label(QStringLiteral("label_playername4"))->text(), QStringLiteral("Klick"));
+    QCOMPARE(f.label(QStringLiteral("label_score3"))->text(), QStringLiteral("0"));
+    QVERIFY(f.label(QStringLiteral("image_eyes3"))->isHidden());
+    QCOMPARE(f.label(QStringLiteral("score3_4"))->text(), QStringLiteral("12"));  // the card stays
+    for (int line = 0; line < f.lines().size(); ++line) {
+        for (const Run &run : runsOfLine(f.view(), line))
+            QCOMPARE(run.colour, QColor(0, 0, 255));
+    }
+}
+
+void TchatTest::rosterOfSpies()
+{
+    ChatFixture f;
+    f.chat.myseat = 7;
+    f.deliver("CMD_newplayerinfo+7+Me#CMD_existingplayers+6+Bob#CMD_newplayerinfo+8+Bob: the 2nd#");
+    QCOMPARE(f.lines(), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
+                                     QStringLiteral("Bob is Connected."), QStringLiteral("Bob is spying."),
+                                     QStringLiteral("Bob: the 2nd is Connected."),
+                                     QStringLiteral("Bob: the 2nd is spying.")}));
+    QListWidget *spys = f.spylist.listbox_spys();
+    QCOMPARE(spys->count(), 3);
+    QCOMPARE(spys->item(1)->text(), QStringLiteral("6: Bob"));
+    for (int seat = 1; seat <= 4; ++seat)
+        QCOMPARE(f.label(QStringLiteral("label_playername%1").arg(seat))->text(), QStringLiteral("<Waiting>"));
+
+    // A wrong name or slot finds no entry; the right pair removes it with a navy line.
+    f.deliver("CMD_playerdisconnected+6+Bobby#CMD_playerdisconnected+9+Bob#");
+    QCOMPARE(spys->count(), 3);
+    QCOMPARE(f.lines().size(), 6);
+    f.deliver("CMD_playerdisconnected+6+Bob#");
+    QCOMPARE(f.lastLine(), QStringLiteral("Bob has left."));
+    for (const Run &run : runsOfLine(f.view(), 6))
+        QCOMPARE(run.colour, QColor(0, 0, 128));
+    QCOMPARE(spys->count(), 2);
+    QCOMPARE(spys->item(1)->text(), QStringLiteral("8: Bob: the 2nd"));
+}
+
+void TchatTest::malformedRosterMessagesChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("empty name") << ff("CMD_newplayerinfo+3+#");
+    QTest::newRow("no name field") << ff("CMD_newplayerinfo+3#");
+    QTest::newRow("seat not a number") << ff("CMD_newplayerinfo+x3+Eve#");
+    QTest::newRow("seat zero") << ff("CMD_newplayerinfo+0+Eve#");
+    QTest::newRow("seat beyond the slots") << ff("CMD_existingplayers+10+Eve#");
+    QTest::newRow("negative seat") << ff("CMD_newplayerinfo+-2+Eve#");
+    QTest::newRow("disconnect of no number") << ff("CMD_playerdisconnected++Eve#");
+    QTest::newRow("disconnect of slot 12") << ff("CMD_playerdisconnected+12+Eve#");
+}
+
+void TchatTest::malformedRosterMessagesChangeNothing()
+{
+    QFETCH(QByteArray, input);
+    ChatFixture f;
+    f.chat.receiveBytes(input);
+    while (!f.chat.receivedlist().isEmpty())
+        f.chat.Timer1Timer();
+    QVERIFY(f.lines().isEmpty());
+    QCOMPARE(f.spylist.listbox_spys()->count(), 0);
+    for (int seat = 1; seat <= 4; ++seat)
+        QCOMPARE(f.label(QStringLiteral("label_playername%1").arg(seat))->text(), QStringLiteral("<Waiting>"));
+    QVERIFY(f.chat.sounds().lastRequested().isEmpty());
+    QVERIFY(!openBox(&f.chat));
+}
+
+void TchatTest::enteredSoundFollowsPlaySounds()
+{
+    ChatFixture f;
+    f.action(QStringLiteral("PlaySounds1"))->setChecked(false);
+    f.deliver("CMD_newplayerinfo+1+Ann#");
+    QVERIFY(f.chat.sounds().lastRequested().isEmpty());
+    f.action(QStringLiteral("PlaySounds1"))->setChecked(true);
+    f.deliver("CMD_newplayerinfo+2+Bob#");
+    QCOMPARE(f.chat.sounds().lastRequested(), QStringLiteral("entered"));
+}
+
+void TchatTest::oneOrTwoParametersOnlyShowTheLoadingLine_data()
+{
+    QTest::addColumn<QStringList>("parameters");
+    QTest::newRow("one") << QStringList{QStringLiteral("Ann")};
+    QTest::newRow("two") << QStringList{QStringLiteral("Ann"), QStringLiteral("127.0.0.1")};
+}
+
+void TchatTest::oneOrTwoParametersOnlyShowTheLoadingLine()
+{
+    QFETCH(QStringList, parameters);
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::Any, 0));
+    usePort(host.serverPort());
+    ChatFixture f;
+    f.chat.setParameters(parameters);
+    f.chat.show();
+    QTRY_COMPARE(f.lines(), QStringList{QStringLiteral("Loading Multi-player Game.. Please Wait.")});
+    QTest::qWait(100);
+    QCOMPARE(f.lines().size(), 1);
+    QVERIFY(!host.hasPendingConnections());
+    QCOMPARE(f.chat.sock()->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!f.chat.sock11());
+    QVERIFY(!f.chat.ishost);
+    QVERIFY(f.chat.myname.isEmpty());
+    QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
+    QVERIFY(!openBox(&f.chat));
+}
+
+void TchatTest::capitalTrueJoinsAndOpensSideConnection()
+{
+    SideListener side;
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::LocalHost, 0));
+    usePort(host.serverPort());
+    ChatFixture f;
+    f.chat.setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("True"),
+                          QStringLiteral("ignored")});
+    f.chat.show();
+    QTRY_VERIFY(host.hasPendingConnections());
+    QTcpSocket *peer = host.nextPendingConnection();
+    QVERIFY(!f.chat.ishost);
+    QCOMPARE(f.chat.myname, QStringLiteral("Ann"));
+    QCOMPARE(f.chat.loginname, QByteArray("Ann\xff"));
+    QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
+    QVERIFY(f.label(QStringLiteral("button_start"))->isHidden());
+    QVERIFY(f.chat.sock11());
+    if (side.isListening())
+        QTRY_VERIFY(side.hasPendingConnections());
+
+    peer->write(ff("CMD_sendlogininfo+3#"));
+    const QByteArray expected("CMD_logininfo+3+1.0.1+Ann\xff\xff");
+    QByteArray got;
+    QTRY_VERIFY((got += peer->readAll()).size() >= expected.size());
+    QCOMPARE(got, expected);
+    QCOMPARE(f.lines(), QStringList{QStringLiteral("Loading Multi-player Game.. Please Wait.")});
+}
+
+void TchatTest::hostingCopyConnectsToLoopback()
+{
+    SideListener side;
+    usePort(freePort());
+    TServer server;
+    ChatFixture f;
+    TchatWindows windows;
+    windows.server = &server;
+    windows.spylist = &f.spylist;
+    f.chat.setWindows(windows);
+    // The given address is not used when hosting.
+    f.chat.setParameters({QStringLiteral("Ann"), QStringLiteral("192.0.2.1"), QStringLiteral("true")});
+    f.chat.show();
+    QTRY_VERIFY_WITH_TIMEOUT(f.lines().contains(QStringLiteral("You are Connected.")), 10000);
+    QCOMPARE(f.lines().first(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    QVERIFY(f.chat.ishost);
+    QCOMPARE(f.chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
+    QCOMPARE(f.label(QStringLiteral("label_playername1"))->text(), QStringLiteral("Ann"));
+    QVERIFY(f.chat.sock11());
+    if (side.isListening())
+        QTRY_VERIFY(side.hasPendingConnections());
+    QVERIFY(f.action(QStringLiteral("StartGame1"))->isEnabled());
+}
+
+void TchatTest::unreachableHostIsReportedInTheChat()
+{
+    usePort(freePort());
+    ChatFixture f;
+    QSignalSpy closed(&f.chat, &Tchat::windowClosed);
+    f.chat.setParameters({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+    f.chat.show();
+    QTRY_COMPARE(f.lines().size(), 2);
+    QCOMPARE(f.lastLine(), QStringLiteral("Could not connect to 127.0.0.1: Connection refused"));
+    for (const Run &run : runsOfLine(f.view(), 1))
+        QCOMPARE(run.colour, QColor(0, 0, 255));
+    QVERIFY(f.chat.isVisible());
+    QCOMPARE(closed.size(), 0);
+    QVERIFY(!openBox(&f.chat));
+}
+
+void TchatTest::unknownHostNameIsReported()
+{
+    HostLookup::forget();
+    ChatFixture f;
+    f.chat.setParameters({QStringLiteral("Bob"), QStringLiteral("no-such-host.invalid"), QStringLiteral("false")});
+    f.chat.show();
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((box = openBox(&f.chat)), 15000);
+    QCOMPARE(box->text(), QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+    QCOMPARE(f.chat.sock()->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(f.chat.isVisible());
+}
+
+void TchatTest::hostClosingEndsTheWindow()
+{
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::LocalHost, 0));
+    usePort(host.serverPort());
+    ChatFixture f;
+    QSignalSpy closed(&f.chat, &Tchat::windowClosed);
+    f.chat.setParameters({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+    f.chat.show();
+    QTRY_VERIFY(host.hasPendingConnections());
+    QTcpSocket *peer = host.nextPendingConnection();
+    QTRY_COMPARE(f.chat.sock()->state(), QAbstractSocket::ConnectedState);
+    peer->close();
+    QTRY_COMPARE(closed.size(), 1);
+    QVERIFY(!f.chat.isVisible());
+    QVERIFY(!openBox(&f.chat));
+}
+
+void TchatTest::oversizedInputClosesTheConnectionAndSaysWhy()
+{
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::LocalHost, 0));
+    usePort(host.serverPort());
+    ChatFixture f;
+    QSignalSpy closed(&f.chat, &Tchat::windowClosed);
+    f.chat.setParameters({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+    f.chat.show();
+    QTRY_VERIFY(host.hasPendingConnections());
+    QTcpSocket *peer = host.nextPendingConnection();
+    peer->write(ff("CMD_havewrongversion+Ann#"));
+    peer->write(QByteArray(70 * 1024, 'x'));
+    QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+    QTRY_VERIFY(f.lines().size() >= 3);
+    QVERIFY(f.lines().contains(QStringLiteral("Ann has a different version of the game then you.")));
+    QVERIFY(f.lines().contains(
+        QStringLiteral("The connection to the host was closed: it sent more than 64 KiB without ending a message.")));
+    QVERIFY(!f.chat.loggedin);
+    QVERIFY(f.chat.isVisible());
+    QCOMPARE(closed.size(), 0);
+}
+
+QTEST_MAIN(TchatTest)
+#include "tst_tchat.moc"
