@@ -15,6 +15,7 @@
 
 QImage mainWindowPreview();
 QImage zoomSheet();
+QImage soundSheet();
 
 namespace {
 
@@ -101,9 +102,11 @@ int main(int argc, char **argv)
         QString zoomed = args.at(3);
         if (zoomed.endsWith(QLatin1String(".png")))
             zoomed.chop(4);
+        QString waves = zoomed + QLatin1String("-sounds.png");
         zoomed += QLatin1String("-zoom.png");
         ok &= mainWindowPreview().save(args.at(3), "png");
         ok &= zoomSheet().save(zoomed, "png");
+        ok &= soundSheet().save(waves, "png");
     }
     return ok ? 0 : 1;
 }

@@ -96,15 +96,21 @@ void woodFrame(QPainter &p, const QRectF &outer, const QRectF &inner, std::uint3
     p.drawPolygon(left);
     p.drawPolygon(right);
 
-    // Light from above: top and left faces brighter, bottom and right darker; the mitre
-    // joints show as fine lines.
-    p.setBrush(QColor(255, 240, 210, 38));
-    p.drawPolygon(top);
-    p.setBrush(QColor(255, 240, 210, 20));
-    p.drawPolygon(left);
-    p.setBrush(QColor(40, 20, 0, 30));
-    p.drawPolygon(right);
-    p.drawPolygon(bottom);
+    // Each side is rounded like a rail: dark at both edges, lit along its outer third, the
+    // light coming from above.
+    auto rail = [&](const QPolygonF &side, QPointF from, QPointF to, double light) {
+        QLinearGradient g(from, to);
+        g.setColorAt(0, QColor(30, 14, 0, 90));
+        g.setColorAt(0.3, QColor(255, 238, 200, int(70 * light)));
+        g.setColorAt(0.55, QColor(255, 238, 200, int(20 * light)));
+        g.setColorAt(1, QColor(30, 14, 0, 80));
+        p.setBrush(g);
+        p.drawPolygon(side);
+    };
+    rail(top, outer.topLeft(), QPointF(outer.left(), inner.top()), 1.0);
+    rail(left, outer.topLeft(), QPointF(inner.left(), outer.top()), 0.8);
+    rail(right, outer.topRight(), QPointF(inner.right(), outer.top()), 0.55);
+    rail(bottom, outer.bottomLeft(), QPointF(outer.left(), inner.bottom()), 0.45);
     p.setPen(QPen(QColor(60, 34, 12, 110), 0.8));
     p.drawLine(outer.topLeft(), inner.topLeft());
     p.drawLine(outer.topRight(), inner.topRight());
@@ -183,7 +189,8 @@ QImage board()
     setupPainter(p);
 
     const QRectF outer(0, 0, w, h);
-    const QRectF cloth(8, 8, w - 16, h - 8 - 18);
+    // The rail along the bottom is wider: the status line is written on it.
+    const QRectF cloth(10, 10, w - 20, h - 10 - 18);
     p.drawImage(cloth.topLeft(), felt(int(cloth.width()), int(cloth.height()), 4101,
                                       QPointF(200, 120), 330));
 
@@ -335,7 +342,7 @@ QImage scoreCard()
         p.fillRect(QRectF(left, top, right - left, bottom - top), tint);
     };
     band(92, 234, QColor(246, 222, 160, 70));
-    band(244, 390, QColor(170, 200, 214, 60));
+    band(244, 390, QColor(180, 210, 170, 60));
 
     auto rowRect = [](const CardRow &row) { return QRectF(5, row.top, 271, row.height); };
     int stripe = 0;
@@ -450,15 +457,15 @@ QImage winnerBanner()
     auto tail = [&](bool leftSide) {
         const double s = leftSide ? 1 : -1;
         const double x0 = leftSide ? 0 : w;
-        QPolygonF poly{QPointF(x0 + s * 34, 30), QPointF(x0, 30), QPointF(x0 + s * 10, 42),
-                       QPointF(x0, 55), QPointF(x0 + s * 34, 55)};
-        QLinearGradient g(0, 30, 0, 55);
+        QPolygonF poly{QPointF(x0 + s * 34, 34), QPointF(x0, 34), QPointF(x0 + s * 10, 45),
+                       QPointF(x0, 56.5), QPointF(x0 + s * 34, 56.5)};
+        QLinearGradient g(0, 34, 0, 56);
         g.setColorAt(0, ribbonMid);
         g.setColorAt(1, ribbonDark);
         p.setPen(QPen(QColor(90, 8, 10), 1));
         p.setBrush(g);
         p.drawPolygon(poly);
-        QPolygonF fold{QPointF(x0 + s * 26, 52), QPointF(x0 + s * 34, 55), QPointF(x0 + s * 34, 49)};
+        QPolygonF fold{QPointF(x0 + s * 26, 56.5), QPointF(x0 + s * 34, 56.5), QPointF(x0 + s * 34, 51)};
         p.setBrush(QColor(70, 4, 6));
         p.drawPolygon(fold);
     };
@@ -466,7 +473,7 @@ QImage winnerBanner()
     tail(false);
 
     // The band the winner's name is written over.
-    const QRectF band(24, 26, w - 48, 26);
+    const QRectF band(24, 30, w - 48, 25);
     QLinearGradient g(band.topLeft(), band.bottomLeft());
     g.setColorAt(0, QColor(255, 246, 206));
     g.setColorAt(0.45, QColor(250, 228, 150));
@@ -500,23 +507,37 @@ QImage winnerBanner()
         p.rotate(angle);
         QPainterPath l;
         l.moveTo(0, 0);
-        l.quadTo(len * 0.5, -len * 0.32, len, 0);
-        l.quadTo(len * 0.5, len * 0.32, 0, 0);
+        l.quadTo(len * 0.5, -len * 0.36, len, 0);
+        l.quadTo(len * 0.5, len * 0.36, 0, 0);
         QLinearGradient lg(0, -3, 0, 3);
-        lg.setColorAt(0, QColor(120, 170, 70));
-        lg.setColorAt(1, QColor(40, 96, 30));
-        p.setPen(QPen(QColor(24, 60, 18), 0.6));
+        lg.setColorAt(0, QColor(150, 196, 90));
+        lg.setColorAt(1, QColor(46, 110, 34));
+        p.setPen(QPen(QColor(24, 60, 18), 0.5));
         p.setBrush(lg);
         p.drawPath(l);
         p.restore();
     };
+    // A laurel branch either side: a stem curving up and out from under the cup, with leaves
+    // in pairs along it.
     for (int side : {-1, 1}) {
-        for (int i = 0; i < 5; ++i) {
-            const double x = cup.x() + side * (20 + i * 9);
-            const double y = 24 - i * 3.2 + i * i * 0.45;
-            leaf(QPointF(x, y), side > 0 ? -40 - i * 6 : 220 + i * 6, 9);
-            leaf(QPointF(x, y), side > 0 ? 5 - i * 6 : 175 + i * 6, 8);
+        const QPointF a(cup.x() + side * 14, 27);
+        const QPointF c(cup.x() + side * 44, 27);
+        const QPointF b(cup.x() + side * 64, 9);
+        QPainterPath stem;
+        stem.moveTo(a);
+        stem.quadTo(c, b);
+        p.setPen(QPen(QColor(60, 90, 30), 1.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(stem);
+        for (int i = 1; i <= 6; ++i) {
+            const double t = i / 6.6;
+            const QPointF at = stem.pointAtPercent(t);
+            const double along = -stem.angleAtPercent(t);
+            const double len = 8.5 - i * 0.5;
+            leaf(at, along - 38 * side, len);
+            leaf(at, along + 30 * side, len * 0.9);
         }
+        leaf(b, -stem.angleAtPercent(1.0), 6);
     }
     auto star = [&](QPointF c, double r) {
         QPolygonF s;
@@ -532,10 +553,10 @@ QImage winnerBanner()
         p.setBrush(sg);
         p.drawPolygon(s);
     };
-    star(QPointF(cup.x() - 76, 17), 5.5);
-    star(QPointF(cup.x() + 76, 17), 5.5);
-    star(QPointF(cup.x() - 94, 24), 3.6);
-    star(QPointF(cup.x() + 94, 24), 3.6);
+    star(QPointF(cup.x() - 84, 14), 5.5);
+    star(QPointF(cup.x() + 84, 14), 5.5);
+    star(QPointF(cup.x() - 103, 24), 3.6);
+    star(QPointF(cup.x() + 103, 24), 3.6);
 
     // The cup.
     QLinearGradient metal(cup.x() - 12, 0, cup.x() + 12, 0);

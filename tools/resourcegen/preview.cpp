@@ -3,8 +3,13 @@
 
 #include "paintkit.h"
 #include "pictures.h"
+#include "sounds.h"
 
 #include <QPainter>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace pictures;
 
@@ -156,5 +161,65 @@ QImage zoomSheet()
     const QImage banner = winnerBanner();
     p.fillRect(QRect(8, y, banner.width() * 3, banner.height() * 3), QColor(26, 104, 56));
     p.drawImage(8, y, banner.scaled(banner.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    return sheet;
+}
+
+QImage soundSheet()
+{
+    // Each sound's waveform over its spectrogram, time running right, 0..rate/2 upwards.
+    const QList<sounds::Sound> all = sounds::all();
+    const int width = 800;
+    const int lane = 150;
+    QImage sheet(width, lane * int(all.size()), QImage::Format_RGB32);
+    sheet.fill(Qt::black);
+    QPainter p(&sheet);
+    for (int s = 0; s < all.size(); ++s) {
+        const sounds::Sound &snd = all.at(s);
+        const int bytes = snd.bits / 8;
+        const int frames = int((snd.wave.size() - 44) / (bytes * snd.channels));
+        auto sample = [&](int f) {
+            const char *at = snd.wave.constData() + 44 + qsizetype(f) * bytes * snd.channels;
+            return snd.bits == 8 ? (int(quint8(*at)) - 128) / 128.0
+                                 : qFromLittleEndian<qint16>(at) / 32768.0;
+        };
+        const int top = s * lane;
+        const int specHeight = 90;
+        const int window = 256;
+        for (int x = 0; x < width; ++x) {
+            const int centre = int(double(x) / width * frames);
+            for (int bin = 0; bin < specHeight; ++bin) {
+                const double freq = (bin + 0.5) / specHeight * 0.5;
+                double re = 0, im = 0;
+                for (int k = 0; k < window; ++k) {
+                    const int f = centre - window / 2 + k;
+                    if (f < 0 || f >= frames)
+                        continue;
+                    const double hann = 0.5 - 0.5 * std::cos(2 * M_PI * k / window);
+                    re += sample(f) * hann * std::cos(2 * M_PI * freq * k);
+                    im += sample(f) * hann * std::sin(2 * M_PI * freq * k);
+                }
+                const double db = 20 * std::log10(std::sqrt(re * re + im * im) / 64 + 1e-6);
+                const int v = std::clamp(int((db + 70) * 255 / 70), 0, 255);
+                sheet.setPixel(x, top + specHeight - 1 - bin, qRgb(v, v / 2, 255 - v / 2 > 200 ? 0 : v / 3));
+            }
+            double lo = 0, hi = 0;
+            const int from = int(double(x) / width * frames);
+            const int to = std::max(from + 1, int(double(x + 1) / width * frames));
+            for (int f = from; f < to && f < frames; ++f) {
+                lo = std::min(lo, sample(f));
+                hi = std::max(hi, sample(f));
+            }
+            p.setPen(QColor(120, 255, 120));
+            const int mid = top + specHeight + 28;
+            p.drawLine(x, mid - int(hi * 28), x, mid - int(lo * 28));
+        }
+        p.setPen(Qt::white);
+        p.setFont(paintkit::sans(12, true));
+        p.drawText(4, top + 14, QStringLiteral("%1  %2 Hz %3-bit %4 ch %5 s")
+                                    .arg(snd.name).arg(snd.rate).arg(snd.bits).arg(snd.channels)
+                                    .arg(double(frames) / snd.rate));
+        p.setPen(QColor(90, 90, 90));
+        p.drawLine(0, top + lane - 1, width, top + lane - 1);
+    }
     return sheet;
 }

@@ -203,12 +203,12 @@ QList<Sound> all()
     }, 0.7);
 
     list << make(QStringLiteral("error"), 22050, 8, 1, 0.13, [](Buffer &b) {
-        // A low square buzz with a rough edge from a slightly detuned twin.
-        for (double f : {140.0, 147.0}) {
+        // A low square buzz, roughened by a quieter one a tritone above.
+        for (auto [f, level] : {std::pair{130.0, 0.6}, std::pair{184.0, 0.3}}) {
             std::vector<Mode> odd;
-            for (int n = 1; n <= 29; n += 2)
+            for (int n = 1; n <= 31; n += 2)
                 odd.push_back({double(n), 1.0 / n / (1.0 + (n * f / 2200.0) * (n * f / 2200.0)), 0.4});
-            strike(b, 0.0, f, odd, 0.5, 0.5, 0.004);
+            strike(b, 0.0, f, odd, level, 0.5, 0.004);
         }
     }, 0.6);
 
@@ -222,7 +222,7 @@ QList<Sound> all()
         blow(b, 0.36, 0.7, note(E5), 0.55);
         blow(b, 0.36, 0.7, note(C5), 0.5);
         strike(b, 0.36, note(G4 - 24), {{1.0, 1.0, 0.25}, {1.5, 0.4, 0.12}, {2.0, 0.2, 0.08}}, 0.7);
-        noiseBand(b, 5000, 0.7, {{0.36, 0.0}, {0.37, 0.12}, {0.8, 0.03}, {1.06, 0.0}}, rng);
+        noiseBand(b, 5000, 0.7, {{0.36, 0.0}, {0.37, 0.06}, {0.8, 0.015}, {1.06, 0.0}}, rng);
     }, 0.82);
 
     return list;
