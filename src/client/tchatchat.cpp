@@ -10,12 +10,13 @@
 
 namespace {
 
-// Start-up benchmarks and scripts wait for this line; MORVELLO_REPORT_READY=1 prints it.
-void reportReadyLine(const QString &text)
+// A diagnostic for scripts, benchmarks and end-to-end tests that watch a running game from
+// outside: MORVELLO_ECHO_CHAT=1 copies every chat line to standard output as "chat: <line>".
+void echoChatLine(const QString &text)
 {
-    static const bool report = qEnvironmentVariableIntValue("MORVELLO_REPORT_READY") != 0;
-    if (report) {
-        std::fprintf(stdout, "morvello: %s\n", text.toUtf8().constData());
+    static const bool echo = qEnvironmentVariableIntValue("MORVELLO_ECHO_CHAT") != 0;
+    if (echo) {
+        std::fprintf(stdout, "chat: %s\n", text.toUtf8().constData());
         std::fflush(stdout);
     }
 }
@@ -49,7 +50,5 @@ void Tchat::addlinetochat(const QString &text, const QColor &color)
     }
     mainchat->setUpdatesEnabled(true);
     mainchat->viewport()->update();
-
-    if (text == QLatin1String("You are Connected."))
-        reportReadyLine(text);
+    echoChatLine(text);
 }
