@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 
 // A picture or caption that acts on a left click, as the board's dice, the roll and start
@@ -10,9 +11,22 @@ class ClickableLabel : public QLabel {
 public:
     using QLabel::QLabel;
 
+    // Text colour normally, and text and background colours while the pointer is over it.
+    void setHoverColours(const QColor &text, const QColor &hoverText, const QColor &hoverBackground);
+
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    void showHover(bool on);
+
+    bool hoverColours_ = false;
+    QColor text_;
+    QColor hoverText_;
+    QColor hoverBackground_;
 };

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "client/namedmutex.h"
+#include "client/pictures.h"
 #include "client/soundplayer.h"
 #include "host/protocol/messageframer.h"
 
@@ -169,6 +170,7 @@ private:
     bool shownOnce_ = false;
 
     NamedMutex mutex_;
+    Pictures pictures_;
     SoundPlayer sounds_;
 
     QTcpSocket *sock_ = nullptr;

@@ -63,15 +63,20 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
-QLabel *picture(QWidget *parent, const QString &name, const QString &resource, const QRect &rect)
+QLabel *picture(QWidget *parent, const QString &name, const QPixmap &pixmap, const QRect &rect)
 {
     auto *label = new ClickableLabel(parent);
     label->setObjectName(name);
     label->setGeometry(rect);
     label->setScaledContents(true);
-    label->setPixmap(QPixmap(resource));
+    label->setPixmap(pixmap);
     return label;
 }
+
+const QString kBoardPicture = QStringLiteral(":/images/board.png");
+const QString kCardPicture = QStringLiteral(":/images/scorecard.png");
+const QString kTrayPicture = QStringLiteral(":/images/tray.png");
+const QString kWinnerPicture = QStringLiteral(":/images/winner.png");
 
 QLabel *caption(QWidget *parent, const QString &name, const QString &text, const QRect &rect,
                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
@@ -87,6 +92,8 @@ QLabel *caption(QWidget *parent, const QString &name, const QString &text, const
 
 void Tchat::buildWindow()
 {
+    // The large pictures decode meanwhile; the parts that need them are built last.
+    pictures_.preload({kBoardPicture, kCardPicture, kTrayPicture, kWinnerPicture});
     setWindowTitle(ClientText::caption);
     setWindowIcon(QPixmap(QStringLiteral(":/images/icon.png")));
     setFont(arial(8));
@@ -112,14 +119,13 @@ void Tchat::buildWindow()
     centring->setContentsMargins(0, 0, 0, 0);
     centring->addWidget(panel, 0, 0, Qt::AlignCenter);
 
-    buildBoard(panel)->setGeometry(1, 1, 533, 312);
-    buildScorecard(panel)->setGeometry(535, 1, 281, 426);
     buildChat(panel)->setGeometry(1, 315, 533, 157);
-    buildPhraseButtons(panel);
-    auto *logo = picture(panel, QStringLiteral("Image4"), QStringLiteral(":/images/logo.png"), {680, 435, 55, 27});
-    logo->setCursor(Qt::PointingHandCursor);
-
     buildMenus();
+    buildPhraseButtons(panel);
+    auto *logo = picture(panel, QStringLiteral("Image4"), pictures_.pixmap(QStringLiteral(":/images/logo.png")), {680, 435, 55, 27});
+    logo->setCursor(Qt::PointingHandCursor);
+    buildScorecard(panel)->setGeometry(535, 1, 281, 426);
+    buildBoard(panel)->setGeometry(1, 1, 533, 312);
     adjustSize();
     resize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
 }
@@ -130,33 +136,33 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     board->setObjectName(QStringLiteral("panel_board"));
     const int w = 533;
     const int h = 312;
-    picture(board, QStringLiteral("Image1"), QStringLiteral(":/images/board.png"), {0, 0, w, h});
-    picture(board, QStringLiteral("Image2"), QStringLiteral(":/images/tray.png"), {w - 67, 6, 58, 181});
+    picture(board, QStringLiteral("Image1"), pictures_.pixmap(kBoardPicture), {0, 0, w, h});
+    picture(board, QStringLiteral("Image2"), pictures_.pixmap(kTrayPicture), {w - 67, 6, 58, 181});
 
-    picture(board, QStringLiteral("image_bonusback"), QStringLiteral(":/images/bonusback.png"), {0, 0, 44, 55})->hide();
-    picture(board, QStringLiteral("image_bonus"), QString(), {4, 4, 32, 32})->hide();
+    picture(board, QStringLiteral("image_bonusback"), pictures_.pixmap(QStringLiteral(":/images/bonusback.png")), {0, 0, 44, 55})->hide();
+    picture(board, QStringLiteral("image_bonus"), QPixmap(), {4, 4, 32, 32})->hide();
 
     QLabel *status = caption(board, QStringLiteral("label_status"), ClientText::welcome, {1, 295, 424, 16},
                              Qt::AlignCenter);
     status->setFont(arial(10, true));
 
-    picture(board, QStringLiteral("image_winner"), QStringLiteral(":/images/winner.png"), {104, 57, 276, 57})->hide();
+    picture(board, QStringLiteral("image_winner"), pictures_.pixmap(kWinnerPicture), {104, 57, 276, 57})->hide();
     QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {40, 91, 401, 25},
                              Qt::AlignCenter);
     winner->setFont(arial(14, true));
     winner->hide();
 
-    QLabel *roll = picture(board, QStringLiteral("image_throwdice"), QStringLiteral(":/images/throwdice.png"),
+    QLabel *roll = picture(board, QStringLiteral("image_throwdice"), pictures_.pixmap(QStringLiteral(":/images/throwdice.png")),
                            {428, 285, 99, 24});
     roll->setCursor(Qt::PointingHandCursor);
     roll->hide();
-    QLabel *start = picture(board, QStringLiteral("button_start"), QStringLiteral(":/images/startgame.png"),
+    QLabel *start = picture(board, QStringLiteral("button_start"), pictures_.pixmap(QStringLiteral(":/images/startgame.png")),
                             {428, 285, 99, 24});
     start->setCursor(Qt::PointingHandCursor);
     start->hide();
 
     for (int die = 1; die <= 5; ++die) {
-        QLabel *d = picture(board, QStringLiteral("dice%1").arg(die), QStringLiteral(":/images/dice/%1.png").arg(die),
+        QLabel *d = picture(board, QStringLiteral("dice%1").arg(die), pictures_.pixmap(QStringLiteral(":/images/dice/%1.png").arg(die)),
                             {kDiceStart[die], QSize(32, 32)});
         d->setProperty("Tag", die);
         d->setEnabled(false);
@@ -169,11 +175,11 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
     auto *card = new QFrame(parent);
     card->setObjectName(QStringLiteral("panel_scorecard"));
     card->setFont(arial(10));
-    picture(card, QStringLiteral("Image3"), QStringLiteral(":/images/scorecard.png"), {0, 0, 281, 426});
+    picture(card, QStringLiteral("Image3"), pictures_.pixmap(kCardPicture), {0, 0, 281, 426});
 
     caption(card, QStringLiteral("Label17"), ClientText::rolls, {9, 12, 34, 16});
     for (int marker = 1; marker <= 3; ++marker)
-        picture(card, QStringLiteral("image_rolls%1").arg(marker), QStringLiteral(":/images/rollmarker.png"),
+        picture(card, QStringLiteral("image_rolls%1").arg(marker), pictures_.pixmap(QStringLiteral(":/images/rollmarker.png")),
                 {kRollMarkerPos[marker], QSize(20, 20)})
             ->hide();
     caption(card, QStringLiteral("label_roundnum"), ClientText::roundHeading, {124, 13, 145, 16}, Qt::AlignCenter);
@@ -181,7 +187,7 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
     turn->setFont(arial(10, true));
 
     for (int seat = 1; seat <= 4; ++seat) {
-        picture(card, QStringLiteral("image_eyes%1").arg(seat), QStringLiteral(":/images/eyes.png"),
+        picture(card, QStringLiteral("image_eyes%1").arg(seat), pictures_.pixmap(QStringLiteral(":/images/eyes.png")),
                 {kEyesPos[seat], QSize(24, 12)})
             ->hide();
         QLabel *name = caption(card, QStringLiteral("label_playername%1").arg(seat), ClientText::waiting,
@@ -195,13 +201,13 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
 
     QFont captionFont = arial(10, true);
     for (int category = 1; category <= 12; ++category) {
-        QLabel *label = caption(card, QStringLiteral("label%1").arg(category), ClientText::categoryCaptions[category],
-                                {kCaptionLeft, kCellTop[category], kCaptionWidth, kRowHeight});
+        auto *label = static_cast<ClickableLabel *>(
+            caption(card, QStringLiteral("label%1").arg(category), ClientText::categoryCaptions[category],
+                    {kCaptionLeft, kCellTop[category], kCaptionWidth, kRowHeight}));
         label->setProperty("Tag", category);
         label->setFont(captionFont);
         // The caption lights up under the pointer to show it can be chosen.
-        label->setStyleSheet(QStringLiteral("QLabel { color: rgb(128,0,0); }"
-                                            " QLabel:hover { color: rgb(0,128,0); background: white; }"));
+        label->setHoverColours(kMaroon, kGreen, Qt::white);
         label->setCursor(Qt::PointingHandCursor);
     }
     const struct {
@@ -279,11 +285,12 @@ void Tchat::buildPhraseButtons(QWidget *parent)
         button->setIcon(QPixmap(QStringLiteral(":/images/phrase/%1.png").arg(n)));
         button->setIconSize(QSize(25, 19));
         button->setCursor(Qt::PointingHandCursor);
-        button->setStyleSheet(QStringLiteral("QToolButton { background: rgb(%1,%2,%3); border: none; }"
-                                             " QToolButton:pressed { background: rgb(0,32,0); }")
-                                  .arg(kPhraseGreen.red())
-                                  .arg(kPhraseGreen.green())
-                                  .arg(kPhraseGreen.blue()));
+        button->setAutoRaise(true);
+        button->setAutoFillBackground(true);
+        QPalette green = button->palette();
+        green.setColor(QPalette::Button, kPhraseGreen);
+        green.setColor(QPalette::Window, kPhraseGreen);
+        button->setPalette(green);
     }
 }
 
