@@ -68,7 +68,6 @@ QLabel *picture(QWidget *parent, const QString &name, const QPixmap &pixmap, con
     auto *label = new ClickableLabel(parent);
     label->setObjectName(name);
     label->setGeometry(rect);
-    label->setScaledContents(true);
     label->setPixmap(pixmap);
     return label;
 }

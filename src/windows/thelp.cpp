@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "windows/background.h"
@@ -86,7 +87,6 @@ Thelp::Thelp(QWidget *parent)
     for (int tag = 1; tag <= 6; ++tag) {
         auto *memo = new QTextBrowser(pages_);
         memo->setObjectName(QStringLiteral("memo%1").arg(tag));
-        memo->setHtml(QString::fromLatin1(kPages[tag].html));
         pages_->addWidget(memo);
     }
     auto *main = new QVBoxLayout;
@@ -96,14 +96,25 @@ Thelp::Thelp(QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(side);
     layout->addLayout(main, 1);
-    showPage(1);
+    pages_->setCurrentIndex(0);
+    label_caption_->setText(QString::fromLatin1(kPages[1].caption));
     resize(520, 360);
+}
+
+void Thelp::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    showPage(pages_->currentIndex() + 1);
 }
 
 void Thelp::showPage(int tag)
 {
     if (tag < 1 || tag > 6)
         return;
+    // Pages are laid out when first shown rather than at start-up.
+    auto *memo = static_cast<QTextBrowser *>(pages_->widget(tag - 1));
+    if (memo->document()->isEmpty())
+        memo->setHtml(QString::fromLatin1(kPages[tag].html));
     pages_->setCurrentIndex(tag - 1);
     label_caption_->setText(QString::fromLatin1(kPages[tag].caption));
 }

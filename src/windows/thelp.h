@@ -17,6 +17,9 @@ public:
     // Brings page "memo" + tag to the front under the caption of its button.
     void showPage(int tag);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QLabel *label_caption_ = nullptr;
     QStackedWidget *pages_ = nullptr;
