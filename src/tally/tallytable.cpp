@@ -1,6 +1,7 @@
 #include "tally/tallytable.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -149,16 +150,16 @@ TallyTable TallyTable::fromDump(QByteArrayView dump)
             line.chop(1);
     }
 
-    const auto count = [&lines](int index) {
+    const auto count = [&lines](int index, qsizetype most) {
         bool ok = false;
         const int value = index < lines.size() ? lines[index].trimmed().toInt(&ok) : 0;
-        // No count can exceed the lines that hold the cells.
-        if (!ok || value < 1 || value > lines.size())
+        if (!ok || value < 1 || value > most)
             throw badCount();
         return value;
     };
-    const int columns = count(0);
-    const int rows = count(1);
+    const int columns = count(0, std::numeric_limits<int>::max());
+    // Column 0 alone needs a line per row: a larger count is damage, not a table.
+    const int rows = count(1, lines.size());
 
     TallyTable table;
     table.rows_.fill(Row(), rows);
