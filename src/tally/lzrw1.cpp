@@ -1,18 +1,18 @@
 #include "tally/lzrw1.h"
 
-#include <QBuffer>
 #include <QIODevice>
 
 #include <cstring>
-#include <memory>
 #include <new>
 
 using namespace Lzrw1kh;
 
 namespace {
 
-constexpr qint64 kHeaderSize = 8;
-constexpr qint64 kLengthSize = 2;
+constexpr qsizetype kIdSize = 4;
+constexpr qsizetype kSizeSize = 4;
+constexpr qsizetype kLengthSize = 2;
+constexpr qint64 kLargestText = 0xFFFFFFFF;
 
 void openDevice(QIODevice &device, QIODevice::OpenMode mode, const QString &failure)
 {
@@ -20,87 +20,126 @@ void openDevice(QIODevice &device, QIODevice::OpenMode mode, const QString &fail
         throw ELzrw1Exception(failure);
 }
 
-// Reads until `size` bytes have come or the input ends; -1 on a read error.
-qint64 readFull(QIODevice &device, quint8 *to, qint64 size)
+// Reads the device to its end; false on a read error.
+bool readAll(QIODevice &device, QByteArray &into)
 {
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 got = device.read(reinterpret_cast<char *>(to) + done, size - done);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += got;
+    constexpr qint64 kStep = 64 * 1024;
+    for (;;) {
+        const qsizetype at = into.size();
+        into.resize(at + kStep);
+        const qint64 got = device.read(into.data() + at, kStep);
+        into.resize(at + std::max<qint64>(got, 0));
+        if (got <= 0)
+            return got == 0;
     }
-    return done;
 }
 
-void readExact(QIODevice &device, quint8 *to, qint64 size, const QString &name)
+void writeAll(QIODevice &device, const QByteArray &data, const QString &name)
 {
-    if (readFull(device, to, size) != size)
-        throw ELzrw1Exception(Lzrw1Error::shortRead(name));
-}
-
-void writeAll(QIODevice &device, const quint8 *from, qint64 size, const QString &name)
-{
-    if (device.write(reinterpret_cast<const char *>(from), size) != size)
+    if (device.write(data) != data.size())
         throw ELzrw1Exception(Lzrw1Error::shortWrite(name));
 }
 
-template <typename T>
-std::unique_ptr<T[]> buffer(size_t size)
+void putLe(char *to, quint32 value, qsizetype bytes)
 {
-    std::unique_ptr<T[]> memory(new (std::nothrow) T[size]);
-    if (!memory)
-        throw ELzrw1Exception(Lzrw1Error::ioBuffers());
-    return memory;
+    for (qsizetype i = 0; i < bytes; ++i)
+        to[i] = char(value >> (8 * i));
 }
 
-void putLe(quint8 *to, quint32 value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        to[i] = quint8(value >> (8 * i));
-}
-
-quint32 getLe(const quint8 *from, int bytes)
+quint32 getLe(const char *from, qsizetype bytes)
 {
     quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | from[i];
+    for (qsizetype i = bytes - 1; i >= 0; --i)
+        value = value << 8 | quint8(from[i]);
     return value;
 }
 
 } // namespace
+
+QByteArray Tlzrw1::compress(QByteArrayView text)
+{
+    if (text.size() > kLargestText)
+        throw ELzrw1Exception(Lzrw1Error::sizeUnknown(QString()));
+    try {
+        // Room for every piece at its worst, so blocks are coded in place.
+        const qsizetype pieces = text.size() / kPieceSize + 1;
+        QByteArray file(kIdSize + kSizeSize + pieces * (kLengthSize + kBufferSize), Qt::Uninitialized);
+        std::memcpy(file.data(), kMethodId, kIdSize);
+        putLe(file.data() + kIdSize, quint32(text.size()), kSizeSize);
+        qsizetype written = kIdSize + kSizeSize;
+
+        const auto *in = reinterpret_cast<const quint8 *>(text.data());
+        qsizetype read = 0;
+        qsizetype piece = kPieceSize;
+        while (piece == kPieceSize) {
+            piece = std::min<qsizetype>(kPieceSize, text.size() - read);
+            auto *chunk = reinterpret_cast<quint8 *>(file.data() + written);
+            const int length = coder_.compress(in + read, int(piece), chunk + kLengthSize);
+            putLe(file.data() + written, quint32(length), kLengthSize);
+            written += kLengthSize + length;
+            read += piece;
+        }
+        file.truncate(written);
+        return file;
+    } catch (const std::bad_alloc &) {
+        throw ELzrw1Exception(Lzrw1Error::ioBuffers());
+    }
+}
+
+QByteArray Tlzrw1::decompress(QByteArrayView container, const QString &name)
+{
+    qsizetype at = 0;
+    const auto take = [&](qsizetype bytes) {
+        if (container.size() - at < bytes)
+            throw ELzrw1Exception(Lzrw1Error::shortRead(name));
+        at += bytes;
+        return container.data() + at - bytes;
+    };
+    // "!HZL", the other method's id, is never written by this program and is not decoded.
+    if (std::memcmp(take(kIdSize), kMethodId, kIdSize) != 0)
+        throw ELzrw1Exception(Lzrw1Error::noHeader(name));
+    const qint64 size = getLe(take(kSizeSize), kSizeSize);
+
+    try {
+        QByteArray text;
+        // No block expands a thousandfold, so a damaged size cannot claim much memory here.
+        text.reserve(std::min<qint64>(size + kPieceSize, container.size() * 1024));
+        qsizetype total = 0;
+        int decoded = kPieceSize;
+        while (decoded == kPieceSize) {
+            const int length = int(getLe(take(kLengthSize), kLengthSize));
+            const auto *block = reinterpret_cast<const quint8 *>(take(length));
+            text.resize(total + kPieceSize);
+            decoded = TLZR::decompress(block, length, reinterpret_cast<quint8 *>(text.data() + total));
+            // A damaged block, or more text than the header announced, can only end in a
+            // mismatch: stop before going on.
+            if (decoded < 0 || total + decoded > size)
+                throw ELzrw1Exception(Lzrw1Error::sizeMismatch());
+            total += decoded;
+        }
+        if (total != size)
+            throw ELzrw1Exception(Lzrw1Error::sizeMismatch());
+        text.truncate(total);
+        return text;
+    } catch (const std::bad_alloc &) {
+        throw ELzrw1Exception(Lzrw1Error::ioBuffers());
+    }
+}
 
 qint64 Tlzrw1::compress(QIODevice &input, QIODevice &output, const QString &inputName,
                         const QString &outputName)
 {
     openDevice(input, QIODevice::ReadOnly, Lzrw1Error::openInput(inputName));
     const qint64 size = input.size() - input.pos();
-    if (input.isSequential() || size < 0 || size > qint64(0xFFFFFFFFu))
+    if (input.isSequential() || size < 0 || size > kLargestText)
         throw ELzrw1Exception(Lzrw1Error::sizeUnknown(inputName));
     openDevice(output, QIODevice::WriteOnly, Lzrw1Error::openOutput(outputName));
-
-    const auto piece = buffer<quint8>(kPieceSize);
-    const auto chunk = buffer<quint8>(kLengthSize + kBufferSize);
-
-    quint8 header[kHeaderSize];
-    std::memcpy(header, kMethodId, 4);
-    putLe(header + 4, quint32(size), 4);
-    writeAll(output, header, kHeaderSize, outputName);
-    qint64 written = kHeaderSize;
-
-    qint64 got = kPieceSize;
-    while (got == kPieceSize) {
-        got = readFull(input, piece.get(), kPieceSize);
-        if (got < 0)
-            throw ELzrw1Exception(Lzrw1Error::readWhileCompressing(inputName));
-        const int length = coder_.compress(piece.get(), int(got), chunk.get() + kLengthSize);
-        putLe(chunk.get(), quint32(length), kLengthSize);
-        writeAll(output, chunk.get(), kLengthSize + length, outputName);
-        written += kLengthSize + length;
-    }
-    return written;
+    QByteArray text;
+    if (!readAll(input, text))
+        throw ELzrw1Exception(Lzrw1Error::readWhileCompressing(inputName));
+    const QByteArray file = compress(text);
+    writeAll(output, file, outputName);
+    return file.size();
 }
 
 qint64 Tlzrw1::decompress(QIODevice &input, QIODevice &output, const QString &inputName,
@@ -108,62 +147,10 @@ qint64 Tlzrw1::decompress(QIODevice &input, QIODevice &output, const QString &in
 {
     openDevice(input, QIODevice::ReadOnly, Lzrw1Error::openInput(inputName));
     openDevice(output, QIODevice::WriteOnly, Lzrw1Error::openOutput(outputName));
-
-    const auto piece = buffer<quint8>(kPieceSize);
-    const auto block = buffer<quint8>(0xFFFF);
-
-    quint8 header[kHeaderSize];
-    readExact(input, header, 4, inputName);
-    // "!HZL", the other method's id, is never written by this program and is not decoded.
-    if (std::memcmp(header, kMethodId, 4) != 0)
-        throw ELzrw1Exception(Lzrw1Error::noHeader(inputName));
-    readExact(input, header + 4, 4, inputName);
-    const qint64 size = getLe(header + 4, 4);
-
-    qint64 total = 0;
-    int decoded = kPieceSize;
-    while (decoded == kPieceSize) {
-        quint8 length[kLengthSize];
-        readExact(input, length, kLengthSize, inputName);
-        const int blockSize = int(getLe(length, kLengthSize));
-        readExact(input, block.get(), blockSize, inputName);
-        decoded = TLZR::decompress(block.get(), blockSize, piece.get());
-        // A damaged block, or more text than the header announced, can only end in a mismatch:
-        // stop before writing it.
-        if (decoded < 0 || total + decoded > size)
-            throw ELzrw1Exception(Lzrw1Error::sizeMismatch());
-        writeAll(output, piece.get(), decoded, outputName);
-        total += decoded;
-    }
-    if (total != size)
-        throw ELzrw1Exception(Lzrw1Error::sizeMismatch());
-    return total;
-}
-
-QByteArray Tlzrw1::compress(QByteArrayView text)
-{
-    QByteArray source = text.toByteArray();
-    QBuffer input(&source);
-    QByteArray result;
-    QBuffer output(&result);
-    try {
-        compress(input, output, QString(), QString());
-    } catch (const std::bad_alloc &) {
-        throw ELzrw1Exception(Lzrw1Error::ioBuffers());
-    }
-    return result;
-}
-
-QByteArray Tlzrw1::decompress(QByteArrayView container, const QString &name)
-{
-    QByteArray source = container.toByteArray();
-    QBuffer input(&source);
-    QByteArray result;
-    QBuffer output(&result);
-    try {
-        decompress(input, output, name, QString());
-    } catch (const std::bad_alloc &) {
-        throw ELzrw1Exception(Lzrw1Error::ioBuffers());
-    }
-    return result;
+    QByteArray file;
+    if (!readAll(input, file))
+        throw ELzrw1Exception(Lzrw1Error::shortRead(inputName));
+    const QByteArray text = decompress(file, inputName);
+    writeAll(output, text, outputName);
+    return text.size();
 }

@@ -16,18 +16,17 @@ class Tlzrw1 {
 public:
     static constexpr char kMethodId[] = "WRZL";
 
-    // Reads `input` to its end and writes the container to `output`; returns the bytes
-    // written. Devices that are not open yet are opened here. The names go into the texts.
-    // A failure leaves a partial container in `output`: give it a QSaveFile to keep the old one.
+    QByteArray compress(QByteArrayView text);
+    // `name` is the container's file, for the failure texts.
+    QByteArray decompress(QByteArrayView container, const QString &name);
+
+    // The same between devices; those not open yet are opened here. The names go into the
+    // texts. A failure may leave a partial result in `output`: give it a QSaveFile to keep
+    // the old file. Each returns the bytes written.
     qint64 compress(QIODevice &input, QIODevice &output, const QString &inputName,
                     const QString &outputName);
-
-    // Reads a container from `input` and writes the text to `output`; returns its length.
     qint64 decompress(QIODevice &input, QIODevice &output, const QString &inputName,
                       const QString &outputName);
-
-    QByteArray compress(QByteArrayView text);
-    QByteArray decompress(QByteArrayView container, const QString &name);
 
 private:
     TLZR coder_;
