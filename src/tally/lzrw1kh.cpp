@@ -114,7 +114,9 @@ int TLZR::compress(const quint8 *in, int n, quint8 *out)
 
     if (op > opLimit) {
         out[0] = kFlagStored;
-        std::memcpy(out + 1, in, size_t(n));
+        // An empty piece may come without any memory behind it.
+        if (n > 0)
+            std::memcpy(out + 1, in, size_t(n));
         return n + 1;
     }
     return int(op - out);
