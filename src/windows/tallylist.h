@@ -44,12 +44,14 @@ public:
 
     const TallyTable &table() const { return stringgrid_scores; }
     QString path() const { return path_; }
-    // The last problem reported in the window (loading, saving, a damaged counter).
+    // The last problem reported in the window (reading the tally at creation, saving, a
+    // damaged counter); empty when there was none.
     QString problem() const { return problem_; }
     void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
 
 signals:
-    // Sent once for every problem, so the main window can show it beside its own reports.
+    // Sent once for every problem after creation, so the main window can show it beside its
+    // own reports; one found while reading the tally is already in problem().
     void problemReported(const QString &text);
 
 private:
