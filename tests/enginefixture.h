@@ -44,12 +44,12 @@ public:
     // The slots that received a message, in order.
     QList<int> receiversOf(const QByteArray &text) const
     {
-        QList<int> slots;
+        QList<int> receivers;
         for (const SentMessage &m : sent) {
             if (m.text == text)
-                slots.append(m.slot);
+                receivers.append(m.slot);
         }
-        return slots;
+        return receivers;
     }
     void clear() { sent.clear(); }
 
