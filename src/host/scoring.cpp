@@ -48,12 +48,11 @@ void HostEngine::setscore(int seat, int category)
     p.scores[std::size_t(category)] = rules::scoreFor(hand, category, {bonusgame, bonusdie});
     p.total = rules::computeTotals(p.scores);
 
-    QByteArray card;
-    card.reserve(rules::kCellCount * 5);
-    for (int c = 1; c <= rules::kCellCount; ++c) {
-        card.append('+');
-        card.append(QByteArray::number(p.scores[std::size_t(c)]));
-    }
+    // The sixteen cells, "+" before each; the partner's line carries the same text.
+    MessageBuilder cells("");
+    for (int c = 1; c <= rules::kCellCount; ++c)
+        cells.field(p.scores[std::size_t(c)]);
+    const QByteArray &card = cells.text();
     sendToAll(MessageBuilder("CMD_pscore").field(seat).field(p.total).field(category).append(card).finish());
 
     if (teamgame) {
