@@ -38,6 +38,7 @@ rules::Hand HostEngine::currentHand() const
 void HostEngine::startgame(const QByteArray &data)
 {
     FieldReader reader(data);
+    // The starter's slot must be a number, but goes back out exactly as it came.
     const QByteArray starter = reader.takeText();
     FieldReader::toInt(starter);
     const QByteArray bonus = reader.takeText();

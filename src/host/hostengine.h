@@ -41,7 +41,7 @@ public:
 class HostEngine {
 public:
     static constexpr int kMaxSlots = 9;
-    static constexpr int kEmptyCell = 1000;
+    static constexpr int kEmptyCell = rules::kEmptyCell;
 
     HostEngine(HostOutput &output, DiceRandom &random);
 
