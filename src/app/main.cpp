@@ -3,6 +3,7 @@
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
+#include "windows/tallylist.h"
 #include "windows/tdownload.h"
 #include "windows/tgamestartform.h"
 #include "windows/thelp.h"
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
 
     // Created once, in this order, and kept for the whole run; only the main window is shown.
     Tchat chat;
+    Ttallylist tally;
     Tabout about;
     Thelp help;
     TServer server;
@@ -28,6 +30,7 @@ int main(int argc, char *argv[])
 
     help.setAbout(&about);
     TchatWindows windows;
+    windows.tally = &tally;
     windows.about = &about;
     windows.help = &help;
     windows.server = &server;

@@ -13,6 +13,7 @@
 #include "client/clienttexts.h"
 #include "rules/dicerandom.h"
 #include "windows/tabout.h"
+#include "windows/tallylist.h"
 #include "windows/thelp.h"
 #include "windows/tspylist.h"
 
@@ -50,6 +51,18 @@ Tchat::~Tchat()
     // The sockets outlive this part of the window while the base class tears down its
     // children; a close reported then must not reach the handlers.
     disconnect(sock_, nullptr, this, nullptr);
+}
+
+void Tchat::setWindows(const TchatWindows &windows)
+{
+    windows_ = windows;
+    if (windows_.tally) {
+        // The tally's own problems (a damaged or unwritable file) are told in the chat.
+        if (!windows_.tally->problem().isEmpty())
+            addlinetochat(windows_.tally->problem(), kBlue);
+        connect(windows_.tally, &Ttallylist::problemReported, this,
+                [this](const QString &text) { addlinetochat(text, kBlue); });
+    }
 }
 
 void Tchat::showEvent(QShowEvent *event)

@@ -59,7 +59,7 @@ public:
     explicit Tchat(QWidget *parent = nullptr);
     ~Tchat() override;
 
-    void setWindows(const TchatWindows &windows) { windows_ = windows; }
+    void setWindows(const TchatWindows &windows);
     // The command-line parameters after the executable's name; read when the window is
     // first shown.
     void setParameters(const QStringList &parameters) { parameters_ = parameters; }
