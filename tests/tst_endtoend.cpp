@@ -101,12 +101,14 @@ void EndToEndTest::initTestCase()
 void EndToEndTest::hostAndJoinerMeetAndPart()
 {
     const quint16 port = freePort();
-    GameProcess ann({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}, port, dataDir_.path());
+    GameProcess ann({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}, port,
+                    dataDir_.path());
     QVERIFY(ann.started());
     QTRY_VERIFY_WITH_TIMEOUT(ann.sawChat(QStringLiteral("You are Connected.")), 15000);
     QVERIFY(ann.sawChat(QStringLiteral("Loading Multi-player Game.. Please Wait.")));
 
-    GameProcess bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}, port, dataDir_.path());
+    GameProcess bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}, port,
+                    dataDir_.path());
     QVERIFY(bob.started());
     QTRY_VERIFY_WITH_TIMEOUT(bob.sawChat(QStringLiteral("You are Connected.")), 15000);
     QTRY_VERIFY(bob.sawChat(QStringLiteral("Ann is Connected.")));
@@ -130,10 +132,12 @@ void EndToEndTest::hostAndJoinerMeetAndPart()
 void EndToEndTest::joinerEndsWhenTheHostGoes()
 {
     const quint16 port = freePort();
-    GameProcess ann({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}, port, dataDir_.path());
+    GameProcess ann({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}, port,
+                    dataDir_.path());
     QVERIFY(ann.started());
     QTRY_VERIFY_WITH_TIMEOUT(ann.sawChat(QStringLiteral("You are Connected.")), 15000);
-    GameProcess bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}, port, dataDir_.path());
+    GameProcess bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}, port,
+                    dataDir_.path());
     QVERIFY(bob.started());
     QTRY_VERIFY_WITH_TIMEOUT(bob.sawChat(QStringLiteral("Ann is Connected.")), 15000);
 

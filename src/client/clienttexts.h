@@ -22,7 +22,8 @@ inline const QString hasWrongVersion = QStringLiteral(" has a different version 
 inline const QString wrongVersion = QStringLiteral("You have a differnt version of the game then the host.");
 inline const QString couldNotConnect = QStringLiteral("Could not connect to %1: %2");
 inline const QString invalidAddress = QStringLiteral("not a valid address");
-inline const QString inputTooLong = QStringLiteral("The connection to the host was closed: it sent more than %1 KiB without ending a message.");
+inline const QString inputTooLong =
+    QStringLiteral("The connection to the host was closed: it sent more than %1 KiB without ending a message.");
 
 inline const QString youConnected = QStringLiteral("You are Connected.");
 inline const QString isConnected = QStringLiteral(" is Connected.");

@@ -121,7 +121,8 @@ void Tchat::buildWindow()
     buildChat(panel)->setGeometry(1, 315, 533, 157);
     buildMenus();
     buildPhraseButtons(panel);
-    auto *logo = picture(panel, QStringLiteral("Image4"), pictures_.pixmap(QStringLiteral(":/images/logo.png")), {680, 435, 55, 27});
+    auto *logo = picture(panel, QStringLiteral("Image4"), pictures_.pixmap(QStringLiteral(":/images/logo.png")),
+                         {680, 435, 55, 27});
     logo->setCursor(Qt::PointingHandCursor);
     buildScorecard(panel)->setGeometry(535, 1, 281, 426);
     buildBoard(panel)->setGeometry(1, 1, 533, 312);
@@ -138,7 +139,9 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     picture(board, QStringLiteral("Image1"), pictures_.pixmap(kBoardPicture), {0, 0, w, h});
     picture(board, QStringLiteral("Image2"), pictures_.pixmap(kTrayPicture), {w - 67, 6, 58, 181});
 
-    picture(board, QStringLiteral("image_bonusback"), pictures_.pixmap(QStringLiteral(":/images/bonusback.png")), {0, 0, 44, 55})->hide();
+    picture(board, QStringLiteral("image_bonusback"), pictures_.pixmap(QStringLiteral(":/images/bonusback.png")),
+            {0, 0, 44, 55})
+        ->hide();
     picture(board, QStringLiteral("image_bonus"), QPixmap(), {4, 4, 32, 32})->hide();
 
     QLabel *status = caption(board, QStringLiteral("label_status"), ClientText::welcome, {1, 295, 424, 16},
@@ -151,17 +154,18 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     winner->setFont(arial(14, true));
     winner->hide();
 
-    QLabel *roll = picture(board, QStringLiteral("image_throwdice"), pictures_.pixmap(QStringLiteral(":/images/throwdice.png")),
-                           {428, 285, 99, 24});
+    QLabel *roll = picture(board, QStringLiteral("image_throwdice"),
+                           pictures_.pixmap(QStringLiteral(":/images/throwdice.png")), {428, 285, 99, 24});
     roll->setCursor(Qt::PointingHandCursor);
     roll->hide();
-    QLabel *start = picture(board, QStringLiteral("button_start"), pictures_.pixmap(QStringLiteral(":/images/startgame.png")),
-                            {428, 285, 99, 24});
+    QLabel *start = picture(board, QStringLiteral("button_start"),
+                            pictures_.pixmap(QStringLiteral(":/images/startgame.png")), {428, 285, 99, 24});
     start->setCursor(Qt::PointingHandCursor);
     start->hide();
 
     for (int die = 1; die <= 5; ++die) {
-        QLabel *d = picture(board, QStringLiteral("dice%1").arg(die), pictures_.pixmap(QStringLiteral(":/images/dice/%1.png").arg(die)),
+        QLabel *d = picture(board, QStringLiteral("dice%1").arg(die),
+                            pictures_.pixmap(QStringLiteral(":/images/dice/%1.png").arg(die)),
                             {kDiceStart[die], QSize(32, 32)});
         d->setProperty("Tag", die);
         d->setEnabled(false);
@@ -178,11 +182,12 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
 
     caption(card, QStringLiteral("Label17"), ClientText::rolls, {9, 12, 34, 16});
     for (int marker = 1; marker <= 3; ++marker)
-        picture(card, QStringLiteral("image_rolls%1").arg(marker), pictures_.pixmap(QStringLiteral(":/images/rollmarker.png")),
-                {kRollMarkerPos[marker], QSize(20, 20)})
+        picture(card, QStringLiteral("image_rolls%1").arg(marker),
+                pictures_.pixmap(QStringLiteral(":/images/rollmarker.png")), {kRollMarkerPos[marker], QSize(20, 20)})
             ->hide();
     caption(card, QStringLiteral("label_roundnum"), ClientText::roundHeading, {124, 13, 145, 16}, Qt::AlignCenter);
-    QLabel *turn = caption(card, QStringLiteral("label_turn"), ClientText::scoreCard, {12, 34, 261, 18}, Qt::AlignCenter);
+    QLabel *turn =
+        caption(card, QStringLiteral("label_turn"), ClientText::scoreCard, {12, 34, 261, 18}, Qt::AlignCenter);
     turn->setFont(arial(10, true));
 
     for (int seat = 1; seat <= 4; ++seat) {

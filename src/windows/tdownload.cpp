@@ -47,7 +47,8 @@ Tdownload::Tdownload(QWidget *parent)
     downloadLayout->addWidget(wrapped(download, "Label1",
                                       QStringLiteral("Download The Orlen42 Lobby Now to play this  and other exciting "
                                                      "games online with other players!")));
-    downloadLayout->addWidget(button(download, "getbutton", QStringLiteral("Download And Install The Orlen42 Lobby Now")));
+    downloadLayout->addWidget(
+        button(download, "getbutton", QStringLiteral("Download And Install The Orlen42 Lobby Now")));
     downloadLayout->addWidget(button(download, "abortbutton", QStringLiteral("Stop Download")));
     downloadLayout->addWidget(wrapped(download, "infolabel", QString()));
     downloadLayout->addWidget(wrapped(download, "infolabel3", QString()));
