@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <memory>
 
@@ -17,6 +20,8 @@
 #include "client/tchat.h"
 #include "host/protocol/message.h"
 #include "host/tserver.h"
+#include "windows/tabout.h"
+#include "windows/thelp.h"
 #include "windows/tspylist.h"
 
 namespace {
@@ -145,6 +150,9 @@ private slots:
     void unknownHostNameIsReported();
     void hostClosingEndsTheWindow();
     void oversizedInputClosesTheConnectionAndSaysWhy();
+    void menuEntriesOpenTheirWindows();
+    void copyTakesTheSelectionAsPlainText();
+    void exitClosesTheWindow();
 };
 
 void TchatTest::init()
@@ -705,6 +713,54 @@ void TchatTest::oversizedInputClosesTheConnectionAndSaysWhy()
     QVERIFY(!f.chat.loggedin);
     QVERIFY(f.chat.isVisible());
     QCOMPARE(closed.size(), 0);
+}
+
+void TchatTest::menuEntriesOpenTheirWindows()
+{
+    ChatFixture f;
+    Tabout about;
+    Thelp help;
+    TchatWindows windows;
+    windows.about = &about;
+    windows.help = &help;
+    windows.spylist = &f.spylist;
+    f.chat.setWindows(windows);
+    f.chat.show();
+    f.action(QStringLiteral("SpyList1"))->trigger();
+    QVERIFY(f.spylist.isVisible());
+    QCOMPARE(f.spylist.windowTitle(), QStringLiteral("Morvello -Spys"));
+    f.action(QStringLiteral("Help2"))->trigger();
+    QVERIFY(help.isVisible());
+    QCOMPARE(help.windowTitle(), QStringLiteral("Morvello - Help File"));
+    QVERIFY(!about.isVisible());
+    f.action(QStringLiteral("About1"))->trigger();
+    QVERIFY(about.isVisible());
+    QCOMPARE(about.findChild<QLabel *>(QStringLiteral("version"))->text(), QStringLiteral("1.0.1"));
+}
+
+void TchatTest::copyTakesTheSelectionAsPlainText()
+{
+    ChatFixture f;
+    f.chat.addlinetochat(QStringLiteral("Ann chats: hello there"), Qt::blue);
+    f.chat.addlinetochat(QStringLiteral("Bob waves"), Qt::red);
+    QTextCursor cursor(f.view()->document());
+    cursor.setPosition(4);
+    cursor.setPosition(f.view()->document()->findBlockByNumber(1).position() + 3, QTextCursor::KeepAnchor);
+    f.view()->setTextCursor(cursor);
+    QApplication::clipboard()->clear();
+    f.action(QStringLiteral("Copy1"))->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("chats: hello there\nBob"));
+    QVERIFY(!QApplication::clipboard()->mimeData()->hasHtml());
+}
+
+void TchatTest::exitClosesTheWindow()
+{
+    ChatFixture f;
+    f.chat.show();
+    QSignalSpy closed(&f.chat, &Tchat::windowClosed);
+    f.action(QStringLiteral("Exit1"))->trigger();
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(!f.chat.isVisible());
 }
 
 QTEST_MAIN(TchatTest)
