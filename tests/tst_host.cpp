@@ -114,6 +114,7 @@ private slots:
     void conversionErrorStopsOnlyThatMessage();
     void leftoversOfClosedConnectionSpeakForNobody();
     void onlyHostingUserStartsGamesAndSetsOthersWatching();
+    void newcomerDuringGameAndLeavingCurrentSeat();
     void timer1FiresOncePerEnabling();
 };
 
@@ -437,6 +438,46 @@ void HostTest::onlyHostingUserStartsGamesAndSetsOthersWatching()
     remote->send("CMD_justwatch+1+2");
     QCOMPARE(remote->nextMessageStartingWith("CMD_justwatching+"), QByteArray("CMD_justwatching+1+2"));
     QVERIFY(!host.server.engine().players[2].away);
+}
+
+void HostTest::newcomerDuringGameAndLeavingCurrentSeat()
+{
+    HostFixture host;
+    TestClient *ann = host.join("Ann", 1);
+    QVERIFY(ann);
+    TestClient *bo = host.join("Bo", 2);
+    QVERIFY(bo);
+    QVERIFY(host.settle());
+    host.server.setHostClientPort(ann->localPort());
+
+    ann->send("CMD_startgame+1+f+false");
+    QCOMPARE(bo->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+1+1+0+0+"));
+    ann->send("CMD_rolldice+1");
+    QVERIFY(bo->nextMessageStartingWith("CMD_thedice+1+y+1+").startsWith("CMD_thedice"));
+
+    int slot = 0;
+    TestClient *cy = host.connect(&slot);
+    QVERIFY(cy);
+    QCOMPARE(slot, 3);
+    cy->send("CMD_logininfo+3+1.0.1+Cy");
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_newplayerinfo+3+Cy"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_existingplayers+1+Ann"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_existingplayers+2+Bo"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_nextplayer+1+1+0+1+"));
+    const QByteArray emptyCard = QByteArray("+1000").repeated(16);
+    for (int seat = 1; seat <= 4; ++seat)
+        QCOMPARE(cy->nextMessage(), "CMD_pscore+" + QByteArray::number(seat) + "+0+*" + emptyCard);
+
+    ann->send("CMD_setscore+1+12");
+    QCOMPARE(cy->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+1+0+0+"));
+
+    // Seat 2 leaves in its own turn: the turn passes on to the next seated player at once.
+    bo->close();
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_nextplayer+3+1+0+0+"));
+    QCOMPARE(ann->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+1+0+0+"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_nextplayer+3+1+0+0+"));
 }
 
 void HostTest::timer1FiresOncePerEnabling()
