@@ -475,7 +475,7 @@ void HostTest::newcomerDuringGameAndLeavingCurrentSeat()
     bo->close();
     QCOMPARE(cy->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
     QCOMPARE(cy->nextMessage(), QByteArray("CMD_nextplayer+3+1+0+0+"));
-    QCOMPARE(ann->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+1+0+0+"));
+    QCOMPARE(ann->nextMessageStartingWith("CMD_nextplayer+2+"), QByteArray("CMD_nextplayer+2+1+0+0+"));
     QCOMPARE(ann->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
     QCOMPARE(ann->nextMessage(), QByteArray("CMD_nextplayer+3+1+0+0+"));
 }
