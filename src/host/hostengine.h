@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <array>
 
+#include "rules/scoring.h"
+
 class DiceRandom;
 
 // One connection slot; slots 1..4 are also the four seats of the game.
@@ -39,7 +41,7 @@ public:
 class HostEngine {
 public:
     static constexpr int kMaxSlots = 9;
-    static constexpr int kEmptyCell = 1000;
+    static constexpr int kEmptyCell = rules::kEmptyCell;
 
     HostEngine(HostOutput &output, DiceRandom &random);
 
@@ -76,9 +78,16 @@ public:
     void checkforwin();
     void Timer1Timer();
 
+    // The same requests with their fields already read. The computer player acts through
+    // these, exactly as a client's message would.
+    void rolldice(int seat);
+    void setdice(int seat, int position);
+    void unsetdice(int seat, int position);
+
     // ---- score recording (scoring.cpp) ----
 
     void setscore(const QByteArray &data);
+    void setscore(int seat, int category);
 
     // ---- computer player (computerplayer.cpp) ----
 
@@ -106,6 +115,8 @@ public:
     void enableTimer1();
     void disableTimer1();
     bool timer1Enabled() const { return timer1Enabled_; }
+    // The five faces of the turn: each die where it lies, or its held face.
+    rules::Hand currentHand() const;
 
     // ---- host state, public so that tests can read and arrange it ----
 
@@ -122,6 +133,11 @@ public:
     int bonusdie = 0;
 
 private:
+    // A refused score request: a person is told, a computer seat rolls instead.
+    void refuseScore(int seat, const QByteArray &message);
+    // A computer seat asked for a roll after its third: the turn must still end.
+    void playSpentTurn(int seat);
+
     HostOutput &output_;
     DiceRandom &random_;
     bool timer1Enabled_ = false;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <charconv>
+
 MessageBuilder &MessageBuilder::field(QByteArrayView text)
 {
     text_.append('+');
@@ -23,7 +25,10 @@ MessageBuilder &MessageBuilder::append(QByteArrayView text)
 
 MessageBuilder &MessageBuilder::append(qint64 number)
 {
-    text_.append(QByteArray::number(number));
+    // Written in place: numbers are most of what the host sends.
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    text_.append(digits, qsizetype(end - digits));
     return *this;
 }
 

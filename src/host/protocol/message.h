@@ -15,7 +15,12 @@ inline constexpr char kVersionText[] = "1.0.1";
 // final "+" that some messages carry.
 class MessageBuilder {
 public:
-    explicit MessageBuilder(QByteArrayView word) : text_(word.toByteArray()) {}
+    explicit MessageBuilder(QByteArrayView word)
+    {
+        // Room for most messages, so that building one costs a single allocation.
+        text_.reserve(word.size() + 96);
+        text_.append(word);
+    }
 
     MessageBuilder &field(QByteArrayView text);
     MessageBuilder &field(qint64 number);

@@ -1,0 +1,240 @@
+#include "host/hostengine.h"
+
+#include "host/protocol/fieldreader.h"
+#include "host/protocol/message.h"
+#include "rules/dicerandom.h"
+
+namespace {
+
+constexpr int kMaxRolls = 3;
+constexpr int kTurnsNormalGame = 12;
+// Partners share one card of twelve categories.
+constexpr int kTurnsTeamGame = 6;
+
+// Empty seats 2..4 carry these names into the winner line; seat 1 is always someone's.
+constexpr const char *kComputerNames[5] = {nullptr, nullptr, "Klot", "Kling", "Klick"};
+
+bool isDiePosition(int position)
+{
+    return position >= 1 && position <= 5;
+}
+
+// The last field of a message is the rest of its data.
+int lastInt(const FieldReader &reader)
+{
+    return FieldReader::toInt(reader.rest());
+}
+
+} // namespace
+
+rules::Hand HostEngine::currentHand() const
+{
+    rules::Hand hand{};
+    for (int i = 1; i <= 5; ++i)
+        hand[std::size_t(i - 1)] = dice[std::size_t(i)] != 0 ? dice[std::size_t(i)] : helddice[std::size_t(i)];
+    return hand;
+}
+
+void HostEngine::startgame(const QByteArray &data)
+{
+    FieldReader reader(data);
+    // The starter's slot must be a number, but goes back out exactly as it came.
+    const QByteArray starter = reader.takeText();
+    FieldReader::toInt(starter);
+    const QByteArray bonus = reader.takeText();
+    const QByteArray team = reader.rest();
+
+    disableTimer1();
+    bonusgame = bonus == "t";
+    teamgame = team == "true";
+    sendToAll(MessageBuilder("CMD_startgame").field(starter).field(bonus).field(team).finish());
+
+    // A start is obeyed also while a game runs: that game is abandoned without a winner.
+    const rules::ScoreCells empty = rules::emptyCard();
+    for (int seat = 1; seat <= 4; ++seat) {
+        tplayer &p = players[std::size_t(seat)];
+        p.total = 0;
+        p.away = false;
+        p.turns = 0;
+        p.scores = empty;
+    }
+    gamestarted = true;
+    currentplayer = 0;
+    findplayer();
+}
+
+void HostEngine::findplayer()
+{
+    rolls = 0;
+    // Drawn in every game, so that the dice that follow do not depend on the variant.
+    bonusdie = random_.face();
+    if (bonusgame)
+        sendToAll(MessageBuilder("CMD_setbonusdice").field(bonusdie).finish());
+    for (int i = 1; i <= 5; ++i) {
+        dice[std::size_t(i)] = -1;
+        helddice[std::size_t(i)] = 0;
+    }
+
+    // A normal game plays the connected seats and seat 2; a team game plays all four. The
+    // rotation counts a turn for every seat it passes, played or not.
+    for (;;) {
+        currentplayer = currentplayer % 4 + 1;
+        tplayer &p = players[std::size_t(currentplayer)];
+        ++p.turns;
+        if (p.connected || teamgame || currentplayer == 2)
+            break;
+    }
+
+    // Seat 1 is passed once per round whether or not it plays, so its count is the round.
+    if (players[1].turns > (teamgame ? kTurnsTeamGame : kTurnsNormalGame)) {
+        checkforwin();
+        return;
+    }
+
+    tplayer &current = players[std::size_t(currentplayer)];
+    current.choice = 0;
+    sendToAll(MessageBuilder("CMD_nextplayer")
+                  .field(currentplayer)
+                  .field(current.turns)
+                  .field(current.total)
+                  .field(rolls)
+                  .field("")
+                  .finish());
+    if (isComputerSeat(currentplayer))
+        enableTimer1();
+}
+
+void HostEngine::rolldice(const QByteArray &data)
+{
+    rolldice(FieldReader::toInt(data));
+}
+
+void HostEngine::rolldice(int seat)
+{
+    if (seat == 0 || seat != currentplayer)
+        return;
+    if (rolls >= kMaxRolls) {
+        // Three rolls are all a turn has, whoever asks. A computer seat only asks again
+        // when something refused its score, so its turn is finished here rather than left
+        // waiting for a request that will never come.
+        if (isComputerSeat(seat))
+            playSpentTurn(seat);
+        return;
+    }
+    ++rolls;
+
+    MessageBuilder message("CMD_thedice");
+    message.field(currentplayer).field(rolls < kMaxRolls ? "y" : "n").field(rolls);
+    bool rolledAny = false;
+    for (int i = 1; i <= 5; ++i) {
+        const std::size_t at = std::size_t(i);
+        if (dice[at] != 0) {
+            dice[at] = random_.face();
+            helddice[at] = 0;
+            message.field(i).field(dice[at]);
+            rolledAny = true;
+        }
+    }
+    if (!rolledAny) {
+        // Everything is held: the roll is spent, and the seat is decided for as the
+        // computer would, whoever plays it.
+        computerplay(currentplayer);
+        return;
+    }
+    sendToAll(message.finish());
+    if (isComputerSeat(currentplayer))
+        computerplay(currentplayer);
+}
+
+void HostEngine::setdice(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const int seat = reader.takeInt();
+    setdice(seat, lastInt(reader));
+}
+
+void HostEngine::setdice(int seat, int position)
+{
+    if (seat == 0 || seat != currentplayer || !isDiePosition(position))
+        return;
+    const std::size_t at = std::size_t(position);
+    // Only a die lying on the table can be held: not one already held, nor one not rolled.
+    if (dice[at] <= 0)
+        return;
+    helddice[at] = dice[at];
+    dice[at] = 0;
+    sendToAll(MessageBuilder("CMD_setdice").field(position).finish());
+}
+
+void HostEngine::unsetdice(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const int seat = reader.takeInt();
+    unsetdice(seat, lastInt(reader));
+}
+
+void HostEngine::unsetdice(int seat, int position)
+{
+    if (seat == 0 || seat != currentplayer || !isDiePosition(position))
+        return;
+    const std::size_t at = std::size_t(position);
+    if (helddice[at] == 0)
+        return;
+    dice[at] = helddice[at];
+    helddice[at] = 0;
+    sendToAll(MessageBuilder("CMD_unsetdice").field(position).finish());
+}
+
+void HostEngine::justwatch(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const int seat = reader.takeInt();
+    const QByteArray mode = reader.rest();
+    // Spectators already watch; only the four seats can be handed to the host.
+    if (seat < 1 || seat > 4 || !players[std::size_t(seat)].connected)
+        return;
+    if (mode == "2") {
+        players[std::size_t(seat)].away = false;
+        sendToAll(MessageBuilder("CMD_justwatching").field(seat).field("2").finish());
+    } else if (mode == "1") {
+        players[std::size_t(seat)].away = true;
+        sendToAll(MessageBuilder("CMD_justwatching").field(seat).field("1").finish());
+        if (seat == currentplayer)
+            enableTimer1();
+    }
+}
+
+void HostEngine::checkforwin()
+{
+    currentplayer = 0;
+    gamestarted = false;
+
+    int best = 0;
+    int winner = 0;
+    for (int seat = 1; seat <= 4; ++seat) {
+        tplayer &p = players[std::size_t(seat)];
+        if (seat >= 2 && p.name.isEmpty())
+            p.name = kComputerNames[seat];
+        if (p.total > best) {
+            best = p.total;
+            winner = seat;
+        }
+    }
+
+    QByteArray names = winner != 0 ? players[std::size_t(winner)].name : QByteArray("No One");
+    for (int seat = 1; seat <= 4; ++seat) {
+        const tplayer &p = players[std::size_t(seat)];
+        if (seat != winner && p.total == best) {
+            names += " and ";
+            names += p.name;
+        }
+    }
+    sendToAll(MessageBuilder("CMD_winner").field(names).field(best).field("").finish());
+}
+
+void HostEngine::Timer1Timer()
+{
+    disableTimer1();
+    if (isComputerSeat(currentplayer))
+        rolldice(currentplayer);
+}

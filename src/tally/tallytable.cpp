@@ -1,0 +1,185 @@
+#include "tally/tallytable.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+qint64 counter(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        throw TallyError(QLatin1Char('\'') + text + QStringLiteral("' is not a valid integer value"));
+    return value;
+}
+
+TallyError badCount() { return TallyError(QStringLiteral("Invalid numeric format")); }
+
+} // namespace
+
+TallyTable::Row TallyTable::zeroRow()
+{
+    Row row;
+    row.fill(QStringLiteral("0"));
+    return row;
+}
+
+TallyTable::TallyTable()
+    : rows_{zeroRow()}
+{
+}
+
+QString TallyTable::cell(int column, int row) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
+        return QString();
+    return rows_[row][column];
+}
+
+void TallyTable::setCell(int column, int row, const QString &text)
+{
+    if (row >= 0 && row < rowCount() && column >= 0 && column < kColumns)
+        rows_[row][column] = text;
+}
+
+qint64 TallyTable::addit(int column, int row)
+{
+    const qint64 value = counter(cell(column, row)) + 1;
+    setCell(column, row, QString::number(value));
+    return value;
+}
+
+void TallyTable::moverow(int row)
+{
+    if (row >= 1 && row < rowCount())
+        rows_.removeAt(row);
+}
+
+int TallyTable::find(const QString &name) const
+{
+    for (int row = 1; row < rowCount(); ++row) {
+        if (rows_[row][kName].compare(name, Qt::CaseInsensitive) == 0)
+            return row;
+    }
+    return -1;
+}
+
+int TallyTable::tally(const QString &name)
+{
+    if (find(name) >= 0)
+        return -1;
+    Row row = zeroRow();
+    row[kName] = name;
+    rows_.append(row);
+    return rowCount() - 1;
+}
+
+void TallyTable::resetSession()
+{
+    for (int row = 1; row < rowCount(); ++row) {
+        for (int column = kTogether + kSession; column < kColumns; ++column)
+            rows_[row][column] = QStringLiteral("0");
+    }
+}
+
+void TallyTable::addgame(const QString &result, const QStringList &playersInGame)
+{
+    QString problem;
+    const auto attempt = [&problem](auto &&step) {
+        try {
+            step();
+        } catch (const TallyError &error) {
+            if (problem.isEmpty())
+                problem = error.text();
+        }
+    };
+
+    attempt([&] { addtomine(kGames); });
+    if (result == mine())
+        attempt([&] { addtomine(kWins); });
+
+    for (const QString &name : playersInGame) {
+        const int row = find(name);
+        if (row < 0)
+            continue;
+        attempt([&] {
+            Row &cells = rows_[row];
+            for (int column = kTogether; column < kColumns; ++column) {
+                if (cells[column].isEmpty())
+                    cells[column] = QStringLiteral("0");
+                counter(cells[column]);
+            }
+            const int outcome = cells[kName] == result ? kHisWins
+                : result == mine()                     ? kMyWins
+                                                       : kNeitherWon;
+            for (const int column : {kTogether, outcome}) {
+                addit(column, row);
+                addit(column + kSession, row);
+            }
+        });
+    }
+    if (!problem.isEmpty())
+        throw TallyError(problem);
+}
+
+QByteArray TallyTable::dump() const
+{
+    static const QByteArray kEnd("\r\n");
+    QByteArray text = QByteArray::number(kColumns) + kEnd + QByteArray::number(rowCount()) + kEnd;
+    for (int column = 0; column < kColumns; ++column) {
+        for (const Row &row : rows_) {
+            // A line break inside a cell would shift every later cell by a line.
+            QByteArray cell = row[column].toLatin1();
+            cell.replace('\r', ' ').replace('\n', ' ');
+            text += cell + kEnd;
+        }
+    }
+    return text;
+}
+
+TallyTable TallyTable::fromDump(QByteArrayView dump)
+{
+    QList<QByteArray> lines = dump.toByteArray().split('\n');
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+
+    const auto count = [&lines](int index, qsizetype most) {
+        bool ok = false;
+        const int value = index < lines.size() ? lines[index].trimmed().toInt(&ok) : 0;
+        if (!ok || value < 1 || value > most)
+            throw badCount();
+        return value;
+    };
+    const int columns = count(0, std::numeric_limits<int>::max());
+    // Column 0 alone needs a line per row: a larger count is damage, not a table.
+    const int rows = count(1, lines.size());
+
+    TallyTable table;
+    table.rows_.fill(Row(), rows);
+    qsizetype next = 2;
+    for (int column = 0; column < std::min(columns, kColumns); ++column) {
+        for (int row = 0; row < rows; ++row, ++next) {
+            if (next < lines.size())
+                table.rows_[row][column] = QString::fromLatin1(lines[next]);
+        }
+    }
+    return table;
+}
+
+QStringList TallyTable::opponentsAtTable(const QStringList &seatNames, int myseat)
+{
+    QStringList names;
+    for (int seat = 1; seat <= std::min<int>(4, int(seatNames.size())); ++seat) {
+        const QString &name = seatNames[seat - 1];
+        if (seat != myseat && name != waiting())
+            names.append(name);
+    }
+    return names;
+}

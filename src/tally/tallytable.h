@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <exception>
+
+// A counter that is not a number, or a dump that cannot be read.
+class TallyError : public std::exception {
+public:
+    explicit TallyError(QString text)
+        : text_(std::move(text))
+        , utf8_(text_.toUtf8())
+    {
+    }
+    const QString &text() const { return text_; }
+    const char *what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString text_;
+    QByteArray utf8_;
+};
+
+// The tally counters as texts: 9 columns; row 0 the local player's own totals, then one row per
+// tallied opponent. Every counter is a decimal number in text form.
+class TallyTable {
+public:
+    static constexpr int kColumns = 9;
+    // Row 0.
+    static constexpr int kGames = 1;
+    static constexpr int kWins = 2;
+    static constexpr int kFiveKind = 3;
+    // Opponent rows: column 0 the name, then the all-time counters, then the same four for this
+    // run at kSession columns further on.
+    static constexpr int kName = 0;
+    static constexpr int kTogether = 1;
+    static constexpr int kHisWins = 2;
+    static constexpr int kMyWins = 3;
+    static constexpr int kNeitherWon = 4;
+    static constexpr int kSession = 4;
+
+    // The result of a game the local player won.
+    static QString mine() { return QStringLiteral("addtomine"); }
+    static QString waiting() { return QStringLiteral("<Waiting>"); }
+
+    TallyTable();
+
+    int rowCount() const { return int(rows_.size()); }
+    QString cell(int column, int row) const;
+    void setCell(int column, int row, const QString &text);
+
+    // Adds 1 to a counter and returns the new value; an empty counter counts as 0.
+    // Throws TallyError, changing nothing, when the counter is not a number.
+    qint64 addit(int column, int row);
+    qint64 addtomine(int column) { return addit(column, 0); }
+
+    // Removes an opponent's row, moving the later ones up; row 0 always stays.
+    void moverow(int row);
+
+    // The row of a tallied name, ignoring letter case (the first one), or -1.
+    int find(const QString &name) const;
+    // Appends a row for a name not yet tallied, all counters "0"; returns it, or -1 when tallied.
+    int tally(const QString &name);
+
+    // A session is one run of the program: its counters start at 0 when the tally is read.
+    void resetSession();
+
+    // Records one finished game: `result` is mine() when the local player won, otherwise the
+    // winner text. Only the tallied opponents among `playersInGame` are counted, and an opponent
+    // won only when the winner text is his stored name exactly. A row holding a counter that is
+    // not a number is left alone, the others are counted, and then TallyError is thrown.
+    void addgame(const QString &result, const QStringList &playersInGame);
+
+    // The text dump: the column count, the row count, then every cell column by column, each
+    // line ended by CR LF, in 8-bit text.
+    QByteArray dump() const;
+    // Reads a dump (lines ended by CR LF or LF alone) into a 9-column table; a line missing at
+    // the end reads as an empty cell. Throws TallyError when a count is not a number or cannot
+    // fit the text.
+    static TallyTable fromDump(QByteArrayView dump);
+
+    // The names of the other players at the table, in seat order: every seat (names of seats 1
+    // to 4) except `myseat` and those still "<Waiting>".
+    static QStringList opponentsAtTable(const QStringList &seatNames, int myseat);
+
+private:
+    using Row = std::array<QString, kColumns>;
+    static Row zeroRow();
+
+    QList<Row> rows_;
+};

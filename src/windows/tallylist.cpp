@@ -1,0 +1,354 @@
+#include "windows/tallylist.h"
+
+#include "tally/tallyfile.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QString waitingTitle() { return QStringLiteral("XX's Tally"); }
+QString waitingWins() { return QStringLiteral("XX Wins:"); }
+
+QLabel *label(const QString &objectName, const QString &text, QWidget *parent)
+{
+    auto *widget = new QLabel(text, parent);
+    widget->setObjectName(objectName);
+    return widget;
+}
+
+QLabel *caption(const QString &text, QWidget *parent)
+{
+    auto *widget = new QLabel(text, parent);
+    QFont font = widget->font();
+    font.setBold(true);
+    widget->setFont(font);
+    return widget;
+}
+
+QFrame *panel(const QString &objectName, QWidget *parent)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(objectName);
+    frame->setStyleSheet(QStringLiteral("QFrame#%1 { background: rgba(255, 255, 255, 215);"
+                                        " border: 1px solid #7a6a4f; border-radius: 6px; }")
+                             .arg(objectName));
+    return frame;
+}
+
+QListWidgetItem *checkItem(const QString &text, bool checked)
+{
+    auto *item = new QListWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    return item;
+}
+
+} // namespace
+
+Ttallylist::Ttallylist(QWidget *parent, const QString &path)
+    : QWidget(parent, Qt::Window)
+    , path_(path.isEmpty() ? TallyFile::defaultPath() : path)
+    , confirm_([this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    })
+{
+    buildWindow();
+
+    TallyFile::Loaded loaded = TallyFile::load(doit, path_);
+    canSave_ = loaded.canSave;
+    if (loaded.found) {
+        stringgrid_scores = std::move(loaded.table);
+        loadtally();
+    } else {
+        showOwnTotals();
+    }
+    if (!loaded.problem.isEmpty())
+        report(loaded.problem);
+}
+
+Ttallylist::~Ttallylist()
+{
+    // Nobody is left to read a report at the end of the run.
+    canReport_ = false;
+    save();
+}
+
+void Ttallylist::buildWindow()
+{
+    setWindowTitle(QStringLiteral("Morvello - Tally List"));
+    setFont(QFont(QStringLiteral("Liberation Sans"), 10));
+
+    const QPixmap background(QStringLiteral(":/images/background.png"));
+    QPalette colours = palette();
+    if (background.isNull())
+        colours.setColor(QPalette::Window, QColor(0x2f, 0x5d, 0x3a));
+    else
+        colours.setBrush(QPalette::Window, QBrush(background));
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    // Left: the two lists.
+    QFrame *lists = panel(QStringLiteral("panel_lists"), this);
+    auto *listsLayout = new QVBoxLayout(lists);
+    listsLayout->addWidget(caption(QStringLiteral("Players Being Tallied"), lists));
+    listbox_tally = new QListWidget(lists);
+    listbox_tally->setObjectName(QStringLiteral("listbox_tally"));
+    listsLayout->addWidget(listbox_tally, 3);
+    listsLayout->addWidget(caption(QStringLiteral("Players In Current Game"), lists));
+    checklist_ = new QListWidget(lists);
+    checklist_->setObjectName(QStringLiteral("checklist"));
+    listsLayout->addWidget(checklist_, 2);
+    for (QListWidget *list : {listbox_tally, checklist_})
+        list->setMinimumWidth(170);
+
+    // Right, top: the local player's own totals.
+    QFrame *mine = panel(QStringLiteral("panel_mytally"), this);
+    auto *mineLayout = new QGridLayout(mine);
+    mineLayout->addWidget(caption(QStringLiteral("Your Total Tally"), mine), 0, 0, 1, 2, Qt::AlignHCenter);
+    const QString ownCaptions[] = {QString(), QStringLiteral("Total Games:"),
+                                   QStringLiteral("Your Wins"), QStringLiteral("5 Kind")};
+    for (int column = TallyTable::kGames; column <= TallyTable::kFiveKind; ++column) {
+        mineLayout->addWidget(new QLabel(ownCaptions[column], mine), column, 0);
+        mylabel_[column] = label(QStringLiteral("mylabel_%1").arg(column), QStringLiteral("0"), mine);
+        mylabel_[column]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        mineLayout->addWidget(mylabel_[column], column, 1);
+    }
+
+    // Right, below: the opponent selected in "Players Being Tallied".
+    QFrame *his = panel(QStringLiteral("panel_histally"), this);
+    auto *hisLayout = new QGridLayout(his);
+    label_hisnametop = label(QStringLiteral("label_hisnametop"), waitingTitle(), his);
+    QFont bold = label_hisnametop->font();
+    bold.setBold(true);
+    label_hisnametop->setFont(bold);
+    hisLayout->addWidget(label_hisnametop, 0, 0, 1, 3, Qt::AlignHCenter);
+    hisLayout->addWidget(caption(QStringLiteral("Total"), his), 1, 1, Qt::AlignRight);
+    hisLayout->addWidget(caption(QStringLiteral("Session"), his), 1, 2, Qt::AlignRight);
+    label_hisname = label(QStringLiteral("label_hisname"), waitingWins(), his);
+    QLabel *rowCaptions[] = {new QLabel(QStringLiteral("Number of Games"), his), label_hisname,
+                             new QLabel(QStringLiteral("Your Wins:"), his),
+                             new QLabel(QStringLiteral("Neither Won:"), his)};
+    for (int line = 0; line < 4; ++line) {
+        hisLayout->addWidget(rowCaptions[line], line + 2, 0);
+        for (const int column : {line + 1, line + 1 + TallyTable::kSession}) {
+            label_[column] = label(QStringLiteral("label_%1").arg(column), QStringLiteral("0"), his);
+            label_[column]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            label_[column]->setMinimumWidth(50);
+            hisLayout->addWidget(label_[column], line + 2, column <= TallyTable::kSession ? 1 : 2);
+        }
+    }
+    hisLayout->setColumnStretch(0, 1);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(mine);
+    right->addWidget(his);
+    right->addStretch();
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(lists, 1);
+    top->addLayout(right);
+
+    label_message = new QLabel(this);
+    label_message->setObjectName(QStringLiteral("label_message"));
+    label_message->setWordWrap(true);
+    label_message->setStyleSheet(QStringLiteral("QLabel { background: #fff4f0; color: #a01010;"
+                                                " border: 1px solid #a01010; padding: 3px; }"));
+    label_message->hide();
+
+    FlatButton1 = new QPushButton(QStringLiteral("Ok"), this);
+    FlatButton1->setObjectName(QStringLiteral("FlatButton1"));
+    FlatButton1->setMinimumWidth(90);
+    FlatButton1->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(FlatButton1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(10);
+    layout->addLayout(top, 1);
+    layout->addWidget(label_message);
+    layout->addLayout(buttons);
+    resize(470, 360);
+
+    connect(FlatButton1, &QPushButton::clicked, this, &Ttallylist::FlatButton1Click);
+    connect(checklist_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        if (!filling_)
+            checklistClickCheck(item);
+    });
+    connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::listbox_tallyClick);
+    connect(listbox_tally, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        // Handled once the list has finished with the click, since a Yes removes the item.
+        if (!filling_ && item->checkState() == Qt::Unchecked)
+            QTimer::singleShot(0, this, [this, item] { listbox_tallyClickCheck(item); });
+    });
+}
+
+void Ttallylist::loadtally()
+{
+    showOwnTotals();
+    filling_ = true;
+    listbox_tally->clear();
+    filling_ = false;
+    for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
+        addTallyItem(stringgrid_scores.cell(TallyTable::kName, row));
+    stringgrid_scores.resetSession();
+}
+
+void Ttallylist::showOwnTotals()
+{
+    for (int column = TallyTable::kGames; column <= TallyTable::kFiveKind; ++column)
+        mylabel_[column]->setText(stringgrid_scores.cell(column, 0));
+}
+
+void Ttallylist::addTallyItem(const QString &name)
+{
+    filling_ = true;
+    listbox_tally->addItem(checkItem(name, true));
+    filling_ = false;
+}
+
+void Ttallylist::addgame(const QString &result)
+{
+    if (loadchecklist_)
+        loadchecklist_();
+    QStringList players;
+    for (int i = 0; i < checklist_->count(); ++i)
+        players.append(checklist_->item(i)->text());
+    try {
+        stringgrid_scores.addgame(result, players);
+    } catch (const TallyError &error) {
+        report(error.text());
+    }
+    showOwnTotals();
+    listbox_tallyClick();
+    save();
+}
+
+void Ttallylist::addtomine(int column)
+{
+    try {
+        stringgrid_scores.addtomine(column);
+    } catch (const TallyError &error) {
+        report(error.text());
+    }
+    if (column >= TallyTable::kGames && column <= TallyTable::kFiveKind)
+        mylabel_[column]->setText(stringgrid_scores.cell(column, 0));
+    save();
+}
+
+void Ttallylist::setChecklistLoader(std::function<void()> loadchecklist)
+{
+    loadchecklist_ = std::move(loadchecklist);
+}
+
+void Ttallylist::setCurrentPlayers(const QStringList &names)
+{
+    filling_ = true;
+    checklist_->clear();
+    for (const QString &name : names)
+        checklist_->addItem(checkItem(name, isTallied(name)));
+    filling_ = false;
+}
+
+bool Ttallylist::isTallied(const QString &name) const
+{
+    return stringgrid_scores.find(name) >= 0;
+}
+
+void Ttallylist::checklistClickCheck(QListWidgetItem *item)
+{
+    // Taking the mark off a player does not end his tally, and must not start one.
+    if (item->checkState() != Qt::Checked)
+        return;
+    const QString name = item->text();
+    if (stringgrid_scores.tally(name) < 0)
+        return;
+    addTallyItem(name);
+    save();
+}
+
+void Ttallylist::listbox_tallyClick()
+{
+    const int row = listbox_tally->currentRow() + 1;
+    if (row < 1 || row >= stringgrid_scores.rowCount()) {
+        label_hisnametop->setText(waitingTitle());
+        label_hisname->setText(waitingWins());
+        for (int column = 1; column < TallyTable::kColumns; ++column)
+            label_[column]->setText(QStringLiteral("0"));
+        return;
+    }
+    for (int column = 1; column < TallyTable::kColumns; ++column)
+        label_[column]->setText(stringgrid_scores.cell(column, row));
+    const QString name = stringgrid_scores.cell(TallyTable::kName, row);
+    label_hisname->setText(name + QStringLiteral(" Wins:"));
+    label_hisnametop->setText(name + QStringLiteral("'s Tally"));
+}
+
+void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
+{
+    int index = -1;
+    for (int i = 0; i < listbox_tally->count(); ++i) {
+        if (listbox_tally->item(i) == item)
+            index = i;
+    }
+    if (index < 0 || item->checkState() != Qt::Unchecked)
+        return;
+    const QString name = item->text();
+    if (!confirm_(QStringLiteral("This will delete ") + name
+                  + QStringLiteral("'s Tally, Are you want to delete it?"))) {
+        filling_ = true;
+        item->setCheckState(Qt::Checked);
+        filling_ = false;
+        return;
+    }
+    stringgrid_scores.moverow(index + 1);
+    delete listbox_tally->takeItem(index);
+    // The mark in "Players In Current Game" would otherwise claim a tally that is gone.
+    filling_ = true;
+    for (int i = 0; i < checklist_->count(); ++i) {
+        if (!isTallied(checklist_->item(i)->text()))
+            checklist_->item(i)->setCheckState(Qt::Unchecked);
+    }
+    filling_ = false;
+    listbox_tallyClick();
+    save();
+}
+
+void Ttallylist::FlatButton1Click()
+{
+    hide();
+}
+
+void Ttallylist::save()
+{
+    if (!canSave_)
+        return;
+    try {
+        TallyFile::save(doit, stringgrid_scores, path_);
+    } catch (const ELzrw1Exception &error) {
+        // Saving follows every game: the same failure is reported once.
+        if (canReport_ && problem_ != error.text())
+            report(error.text());
+    }
+}
+
+void Ttallylist::report(const QString &text)
+{
+    problem_ = text;
+    label_message->setText(text);
+    label_message->show();
+    emit problemReported(text);
+}

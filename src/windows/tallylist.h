@@ -1,0 +1,89 @@
+#pragma once
+
+#include "tally/lzrw1.h"
+#include "tally/tallytable.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+// The tally window: the local player's totals and the records against the opponents the user
+// chose to tally. Created hidden at start-up and kept for the whole run; the tally is read when
+// the window is created and written after every change and when it is destroyed.
+class Ttallylist : public QWidget {
+    Q_OBJECT
+
+public:
+    // Asks the user a Yes/No question; true for Yes.
+    using Confirmation = std::function<bool(const QString &question)>;
+
+    // `path` is the tally file; empty for the one in the data directory.
+    explicit Ttallylist(QWidget *parent = nullptr, const QString &path = QString());
+    ~Ttallylist() override;
+
+    // Records one finished game: "addtomine" when the local player won, otherwise the winner
+    // text. The list of players in the current game is rebuilt first through the loader.
+    void addgame(const QString &result);
+    // Counts one more of the local player's own totals: 1 games, 2 wins, 3 fives of a kind.
+    void addtomine(int column);
+
+    // The main window's loadchecklist, run before each game is recorded.
+    void setChecklistLoader(std::function<void()> loadchecklist);
+    // Fills "Players In Current Game" with these names, each checked when tallied.
+    void setCurrentPlayers(const QStringList &names);
+    QListWidget *checklist() const { return checklist_; }
+    // Whether a name is tallied; letter case does not count.
+    bool isTallied(const QString &name) const;
+
+    const TallyTable &table() const { return stringgrid_scores; }
+    QString path() const { return path_; }
+    // The last problem reported in the window (reading the tally at creation, saving, a
+    // damaged counter); empty when there was none.
+    QString problem() const { return problem_; }
+    void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
+
+signals:
+    // Sent once for every problem after creation, so the main window can show it beside its
+    // own reports; one found while reading the tally is already in problem().
+    void problemReported(const QString &text);
+
+private:
+    void buildWindow();
+    void loadtally();
+    void showOwnTotals();
+    void addTallyItem(const QString &name);
+    void save();
+    void report(const QString &text);
+
+    void checklistClickCheck(QListWidgetItem *item);
+    void listbox_tallyClick();
+    void listbox_tallyClickCheck(QListWidgetItem *item);
+    void FlatButton1Click();
+
+    TallyTable stringgrid_scores;
+    Tlzrw1 doit;
+    QString path_;
+    bool canSave_ = true;
+    bool canReport_ = true;
+    QString problem_;
+    // Set while the lists are changed from code, so that only the user's clicks count.
+    bool filling_ = false;
+    Confirmation confirm_;
+    std::function<void()> loadchecklist_;
+
+    QListWidget *listbox_tally = nullptr;
+    QListWidget *checklist_ = nullptr;
+    QLabel *mylabel_[4] = {};
+    QLabel *label_[9] = {};
+    QLabel *label_hisnametop = nullptr;
+    QLabel *label_hisname = nullptr;
+    QLabel *label_message = nullptr;
+    QPushButton *FlatButton1 = nullptr;
+};

@@ -1,0 +1,736 @@
+#include <QTest>
+
+#include "enginefixture.h"
+#include "host/protocol/fieldreader.h"
+
+class GameFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void soloGameAlternatesSeatsOneAndTwo();
+    void normalGameSkipsEmptySeats();
+    void teamGamePlaysAllFourSeats();
+    void bonusDieAnnouncedOnlyInBonusGames();
+    void rollFlagsAndNoFourthRoll();
+    void holdsAndReleases();
+    void refusedHoldsChangeNothing_data();
+    void refusedHoldsChangeNothing();
+    void refusalsGoOnlyToRequester();
+    void sixesExampleLine();
+    void bonusRowDoubled();
+    void teamScoreCopiedToPartner();
+    void computerRefusalBecomesRoll();
+    void winnerText_data();
+    void winnerText();
+    void restartWhileRunning();
+    void newcomerTakesEmptySeat();
+    void currentSeatLeavesMidTurn();
+    void justWatchHandsSeatToHost();
+    void justWatchRequestsOutsideSeatsIgnored();
+    void seatHandedOverAfterThirdRollIsScored();
+    void spentTurnOnLastRoundEndsGameWithoutRoll();
+    void allDiceHeldRollSendsNoDice();
+    void badFieldsStopTheMessage();
+};
+
+namespace {
+
+QList<QByteArray> withWord(const QList<QByteArray> &texts, const QByteArray &word)
+{
+    QList<QByteArray> out;
+    for (const QByteArray &t : texts) {
+        if (wordOf(t) == word)
+            out.append(t);
+    }
+    return out;
+}
+
+// Field n (0 = the command word) of a message text.
+QByteArray fieldOf(const QByteArray &text, int n)
+{
+    return text.split('+').value(n);
+}
+
+// Plays the rest of a game: people roll once and take their highest open category, the
+// host plays the rest. Returns the seats whose turns began from the message `since` on.
+QList<int> playOut(EngineFixture &f, int watchSlot, qsizetype since = 0)
+{
+    for (int guard = 0; f.engine.gamestarted && guard < 1000; ++guard) {
+        const int seat = f.engine.currentplayer;
+        if (f.engine.isComputerSeat(seat)) {
+            f.runTimer();
+        } else {
+            f.engine.rolldice(QByteArray::number(seat));
+            f.engine.setscore(QByteArray::number(seat) + '+' + QByteArray::number(f.engine.findany(seat)));
+        }
+    }
+    QList<int> order;
+    for (const QByteArray &t : withWord(f.out.to(watchSlot).mid(since), "CMD_nextplayer"))
+        order.append(fieldOf(t, 1).toInt());
+    return order;
+}
+
+QList<int> repeated(const QList<int> &round, int times)
+{
+    QList<int> all;
+    for (int i = 0; i < times; ++i)
+        all += round;
+    return all;
+}
+
+int scoredCells(const tplayer &p)
+{
+    int n = 0;
+    for (int c = 1; c <= 12; ++c)
+        n += p.scores[std::size_t(c)] != rules::kEmptyCell;
+    return n;
+}
+
+} // namespace
+
+void GameFlowTest::soloGameAlternatesSeatsOneAndTwo()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.engine.startgame("1+f+false");
+    QCOMPARE(f.out.to(1).first(), QByteArray("CMD_startgame+1+f+false"));
+    QCOMPARE(f.out.to(1).last(), QByteArray("CMD_nextplayer+1+1+0+0+"));
+    const QList<int> order = playOut(f, 1);
+    QCOMPARE(order, repeated({1, 2}, 12));
+    QVERIFY(wordOf(f.out.to(1).last()) == "CMD_winner");
+    QVERIFY(!f.engine.gamestarted);
+    QCOMPARE(f.engine.currentplayer, 0);
+    // Skipped seats are counted by every pass of the rotation.
+    QCOMPARE(f.engine.players[1].turns, 13);
+    QCOMPARE(f.engine.players[2].turns, 12);
+    QCOMPARE(f.engine.players[3].turns, 12);
+    QCOMPARE(f.engine.players[4].turns, 12);
+    QCOMPARE(scoredCells(f.engine.players[1]), 12);
+    QCOMPARE(scoredCells(f.engine.players[2]), 12);
+    QCOMPARE(scoredCells(f.engine.players[3]), 0);
+    // Rounds count up per seat.
+    const auto starts = withWord(f.out.to(1), "CMD_nextplayer");
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        QCOMPARE(fieldOf(starts[i], 2), QByteArray::number(i / 2 + 1));
+        QCOMPARE(fieldOf(starts[i], 4), QByteArray("0"));
+        QVERIFY(starts[i].endsWith("+0+"));
+    }
+    QVERIFY(!f.out.badFraming);
+}
+
+void GameFlowTest::normalGameSkipsEmptySeats()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.connect(2, "Bob");
+    f.connect(4, "Di");
+    f.connect(5, "Spy");
+    f.engine.startgame("1+f+false");
+    const QList<int> order = playOut(f, 5);
+    QCOMPARE(order, repeated({1, 2, 4}, 12));
+    QVERIFY(!f.out.timer);
+    QCOMPARE(scoredCells(f.engine.players[4]), 12);
+    QCOMPARE(scoredCells(f.engine.players[3]), 0);
+    // The spectator sees everything the seats see.
+    QCOMPARE(f.out.to(5), f.out.to(1));
+}
+
+void GameFlowTest::teamGamePlaysAllFourSeats()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.connect(2, "Bob");
+    f.engine.startgame("1+f+true");
+    QVERIFY(f.engine.teamgame);
+    const QList<int> order = playOut(f, 1);
+    QCOMPARE(order, repeated({1, 2, 3, 4}, 6));
+    for (int seat = 1; seat <= 4; ++seat)
+        QCOMPARE(scoredCells(f.engine.players[std::size_t(seat)]), 12);
+    QCOMPARE(f.engine.players[1].scores, f.engine.players[3].scores);
+    QCOMPARE(f.engine.players[2].scores, f.engine.players[4].scores);
+    const QByteArray winner = f.out.to(1).last();
+    QVERIFY(winner.startsWith("CMD_winner+"));
+    // Partners tie by construction, so the winner line names both of a team.
+    QVERIFY2(winner.contains(" and "), winner);
+}
+
+void GameFlowTest::bonusDieAnnouncedOnlyInBonusGames()
+{
+    QList<QByteArray> firstRolls;
+    for (const QByteArray &flag : {QByteArray("t"), QByteArray("f"), QByteArray("x")}) {
+        EngineFixture f;
+        f.connect(1, "You");
+        f.random.setSeed(777);
+        f.engine.startgame("1+" + flag + "+false");
+        QCOMPARE(f.engine.bonusgame, flag == "t");
+        f.engine.rolldice("1");
+        firstRolls.append(withWord(f.out.to(1), "CMD_thedice").value(0));
+        f.engine.setscore("1+12");
+        playOut(f, 1);
+        const QList<QByteArray> msgs = f.out.to(1);
+        const auto bonuses = withWord(msgs, "CMD_setbonusdice");
+        if (flag != "t") {
+            QVERIFY(bonuses.isEmpty());
+            continue;
+        }
+        // One before every turn start, and a last one just before the winner.
+        QCOMPARE(bonuses.size(), withWord(msgs, "CMD_nextplayer").size() + 1);
+        for (qsizetype i = 0; i < msgs.size(); ++i) {
+            if (wordOf(msgs[i]) == "CMD_nextplayer" || wordOf(msgs[i]) == "CMD_winner")
+                QCOMPARE(wordOf(msgs.value(i - 1)), QByteArray("CMD_setbonusdice"));
+        }
+        for (const QByteArray &b : bonuses) {
+            const int face = fieldOf(b, 1).toInt();
+            QVERIFY(face >= 1 && face <= 6);
+        }
+    }
+    // The bonus die is drawn in every game, so the dice that follow are the same.
+    QCOMPARE(firstRolls[0], firstRolls[1]);
+    QCOMPARE(firstRolls[1], firstRolls[2]);
+}
+
+void GameFlowTest::rollFlagsAndNoFourthRoll()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.connect(6, "Spy");
+    f.engine.startgame("1+f+false");
+    for (int roll = 1; roll <= 3; ++roll) {
+        f.out.clear();
+        f.engine.rolldice("1");
+        QCOMPARE(f.out.sent.size(), 2);
+        const QByteArray t = f.out.to(1).value(0);
+        QCOMPARE(f.out.to(6).value(0), t);
+        const QList<QByteArray> fields = t.split('+');
+        QCOMPARE(fields.size(), 4 + 10);
+        QCOMPARE(fields[1], QByteArray("1"));
+        QCOMPARE(fields[2], QByteArray(roll < 3 ? "y" : "n"));
+        QCOMPARE(fields[3], QByteArray::number(roll));
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(fields[2 + 2 * i], QByteArray::number(i));
+            QCOMPARE(fields[3 + 2 * i].toInt(), f.engine.dice[std::size_t(i)]);
+            QCOMPARE(f.engine.helddice[std::size_t(i)], 0);
+        }
+    }
+    const auto before = f.engine.dice;
+    f.out.clear();
+    f.engine.rolldice("1");
+    QVERIFY(f.out.sent.isEmpty());
+    QCOMPARE(f.engine.rolls, 3);
+    QCOMPARE(f.engine.dice, before);
+    QCOMPARE(f.engine.currentplayer, 1);
+    f.engine.setscore("1+12");
+    QCOMPARE(f.engine.players[1].scores[12], before[1] + before[2] + before[3] + before[4] + before[5]);
+}
+
+void GameFlowTest::holdsAndReleases()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.connect(5, "Spy");
+    f.engine.startgame("1+f+false");
+    f.rig({3, 6, 1, 6, 2});
+    f.engine.rolldice("1");
+    QCOMPARE(f.out.to(1).last(), QByteArray("CMD_thedice+1+y+1+1+3+2+6+3+1+4+6+5+2"));
+
+    f.out.clear();
+    f.engine.setdice("1+2");
+    f.engine.setdice("1+4");
+    QCOMPARE(f.out.to(1), (QList<QByteArray>{"CMD_setdice+2", "CMD_setdice+4"}));
+    QCOMPARE(f.out.to(5), f.out.to(1));
+    QCOMPARE(f.engine.dice, (std::array<int, 6>{0, 3, 0, 1, 0, 2}));
+    QCOMPARE(f.engine.helddice, (std::array<int, 6>{0, 0, 6, 0, 6, 0}));
+
+    f.out.clear();
+    f.rig({5, 4, 4});
+    f.engine.rolldice("1");
+    QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_thedice+1+y+2+1+5+3+4+5+4"});
+    QCOMPARE(f.engine.helddice, (std::array<int, 6>{0, 0, 6, 0, 6, 0}));
+
+    f.out.clear();
+    f.engine.unsetdice("1+4");
+    QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_unsetdice+4"});
+    QCOMPARE(f.engine.dice[4], 6);
+    QCOMPARE(f.engine.helddice[4], 0);
+
+    f.out.clear();
+    f.rig({1, 2, 3, 4});
+    f.engine.rolldice("1");
+    QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_thedice+1+n+3+1+1+3+2+4+3+5+4"});
+    // A hold after the last roll still counts for the hand that is scored.
+    f.engine.setdice("1+1");
+    f.engine.setscore("1+6");
+    QCOMPARE(f.engine.players[1].scores[6], 6);
+    QCOMPARE(f.engine.players[1].scores[4], rules::kEmptyCell);
+}
+
+void GameFlowTest::refusedHoldsChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("rolled"); // 0: before the first roll of the turn
+
+    QTest::newRow("hold held die") << QByteArray("setdice") << QByteArray("1+2") << 1;
+    QTest::newRow("release free die") << QByteArray("unsetdice") << QByteArray("1+1") << 1;
+    QTest::newRow("hold unrolled die") << QByteArray("setdice") << QByteArray("1+3") << 0;
+    QTest::newRow("release unrolled die") << QByteArray("unsetdice") << QByteArray("1+3") << 0;
+    QTest::newRow("hold position 0") << QByteArray("setdice") << QByteArray("1+0") << 1;
+    QTest::newRow("hold position 6") << QByteArray("setdice") << QByteArray("1+6") << 1;
+    QTest::newRow("hold position -1") << QByteArray("setdice") << QByteArray("1+-1") << 1;
+    QTest::newRow("release position 0") << QByteArray("unsetdice") << QByteArray("1+0") << 1;
+    QTest::newRow("release position 6") << QByteArray("unsetdice") << QByteArray("1+6") << 1;
+    QTest::newRow("release huge position") << QByteArray("unsetdice") << QByteArray("1+2147483647") << 1;
+    QTest::newRow("hold by other seat") << QByteArray("setdice") << QByteArray("2+1") << 1;
+    QTest::newRow("release by other seat") << QByteArray("unsetdice") << QByteArray("2+2") << 1;
+    QTest::newRow("hold by seat 0") << QByteArray("setdice") << QByteArray("0+1") << 1;
+}
+
+void GameFlowTest::refusedHoldsChangeNothing()
+{
+    QFETCH(QByteArray, word);
+    QFETCH(QByteArray, data);
+    QFETCH(int, rolled);
+    EngineFixture f;
+    f.connect(1, "You");
+    f.connect(2, "Bob");
+    f.engine.startgame("1+f+false");
+    if (rolled) {
+        f.engine.rolldice("1");
+        f.engine.setdice("1+2");
+    }
+    const auto dice = f.engine.dice;
+    const auto held = f.engine.helddice;
+    f.out.clear();
+    if (word == "setdice")
+        f.engine.setdice(data);
+    else
+        f.engine.unsetdice(data);
+    QVERIFY(f.out.sent.isEmpty());
+    QCOMPARE(f.engine.dice, dice);
+    QCOMPARE(f.engine.helddice, held);
+}
+
+void GameFlowTest::refusalsGoOnlyToRequester()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.connect(2, "Bob");
+    f.connect(5, "Spy");
+    f.engine.startgame("1+f+false");
+    f.out.clear();
+
+    f.engine.setscore("1+12");
+    QCOMPARE(f.out.sent.size(), 1);
+    QCOMPARE(f.out.receiversOf("CMD_rollagain+"), QList<int>{1});
+
+    f.engine.rolldice("1");
+    f.engine.setdice("1+1");
+    f.engine.players[1].scores[12] = 20;
+    const auto card = f.engine.players[1].scores;
+    const auto dice = f.engine.dice;
+    const auto held = f.engine.helddice;
+    f.out.clear();
+    for (const QByteArray data : {"1+12", "1+0", "1+13", "1+-1", "1+2000"})
+        f.engine.setscore(data);
+    QCOMPARE(f.out.receiversOf("CMD_chooseagain+"), (QList<int>{1, 1, 1, 1, 1}));
+    QCOMPARE(f.out.sent.size(), 5);
+    QCOMPARE(f.engine.players[1].scores, card);
+    QCOMPARE(f.engine.dice, dice);
+    QCOMPARE(f.engine.helddice, held);
+    QCOMPARE(f.engine.currentplayer, 1);
+
+    // Someone else's request is dropped without a word.
+    f.out.clear();
+    f.engine.setscore("2+5");
+    f.engine.setscore("5+5");
+    f.engine.rolldice("2");
+    QVERIFY(f.out.sent.isEmpty());
+    QCOMPARE(f.engine.players[2].scores[5], rules::kEmptyCell);
+
+    // The player can still choose.
+    f.engine.setscore("1+11");
+    QVERIFY(f.engine.players[1].scores[11] != rules::kEmptyCell);
+    QCOMPARE(f.engine.currentplayer, 2);
+}
+
+void GameFlowTest::sixesExampleLine()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.connect(2, "Bob");
+    f.connect(7, "Spy");
+    f.clearCards();
+    f.layOut(2, 2, {0, 0, 6, 6, 1}, {6, 6, 0, 0, 0});
+    f.engine.setscore("2+6");
+    const QByteArray line = "CMD_pscore+2+24+6+1000+1000+1000+1000+1000+24+1000+1000+1000+1000+1000+1000+24+0+0+0";
+    QCOMPARE(f.out.receiversOf(line), (QList<int>{1, 2, 7}));
+    QCOMPARE(f.engine.players[2].total, 24);
+    // The turn has passed on.
+    QCOMPARE(f.engine.currentplayer, 1);
+}
+
+void GameFlowTest::bonusRowDoubled()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.clearCards();
+    f.engine.bonusgame = true;
+    f.engine.bonusdie = 5;
+    f.layOut(1, 1, {5, 5, 2, 3, 5}, {0, 0, 0, 0, 0});
+    f.engine.setscore("1+5");
+    QCOMPARE(f.engine.players[1].scores[5], 30);
+    QCOMPARE(fieldOf(f.out.to(1).first(), 2), QByteArray("30"));
+}
+
+void GameFlowTest::teamScoreCopiedToPartner()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.connect(2, "Bob");
+    f.connect(5, "Spy");
+    f.engine.startgame("1+f+true");
+    f.engine.players[3].scores[4] = 12; // stale; the copy replaces the whole card
+    f.rig({2, 2, 3, 3, 3});
+    f.engine.rolldice("1");
+    f.out.clear();
+    f.engine.setscore("1+8");
+    const QByteArray card = "+1000+1000+1000+1000+1000+1000+1000+13+1000+1000+1000+1000+0+0+13+0";
+    for (int slot : {1, 2, 5}) {
+        const QList<QByteArray> got = withWord(f.out.to(slot), "CMD_pscore");
+        QCOMPARE(got, (QList<QByteArray>{"CMD_pscore+1+13+8" + card, "CMD_pscore+3+13+*8" + card}));
+    }
+    // All of slot 1's pscore lines come before any partner line.
+    QCOMPARE(wordOf(f.out.sent.at(0).text), QByteArray("CMD_pscore"));
+    QCOMPARE(fieldOf(f.out.sent.at(2).text, 1), QByteArray("1"));
+    QCOMPARE(fieldOf(f.out.sent.at(3).text, 1), QByteArray("3"));
+    QCOMPARE(f.engine.players[1].scores, f.engine.players[3].scores);
+    QCOMPARE(f.engine.players[3].total, 13);
+    QCOMPARE(f.engine.players[2].scores[8], rules::kEmptyCell);
+
+    // The partner finds the category used.
+    f.out.clear();
+    f.engine.currentplayer = 3;
+    f.connect(3, "Cy");
+    f.engine.rolldice("3");
+    f.engine.setscore("3+8");
+    QCOMPARE(f.out.receiversOf("CMD_chooseagain+"), QList<int>{3});
+}
+
+void GameFlowTest::computerRefusalBecomesRoll()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.clearCards();
+    f.engine.players[2].scores[6] = 18;
+    f.layOut(2, 1, {1, 3, 0, 0, 0}, {0, 0, 6, 6, 6});
+    f.rig({2, 4});
+    f.engine.setscore("2+6");
+    const QList<QByteArray> got = f.out.to(1);
+    QVERIFY(!got.isEmpty());
+    QCOMPARE(got.first(), QByteArray("CMD_thedice+2+y+2+1+2+2+4"));
+    QVERIFY(withWord(got, "CMD_chooseagain").isEmpty());
+    QCOMPARE(f.engine.players[2].scores[6], 18);
+
+    // Before the first roll the same request is a first roll.
+    f.out.clear();
+    f.layOut(2, 0, {-1, -1, -1, -1, -1}, {0, 0, 0, 0, 0});
+    f.engine.setscore("2+12");
+    QVERIFY(f.out.to(1).value(0).startsWith("CMD_thedice+2+y+1+1+"));
+    QVERIFY(withWord(f.out.to(1), "CMD_rollagain").isEmpty());
+}
+
+void GameFlowTest::winnerText_data()
+{
+    QTest::addColumn<QList<int>>("totals");
+    QTest::addColumn<QList<QByteArray>>("names");
+    QTest::addColumn<QByteArray>("message");
+
+    const QList<QByteArray> all{"Ann", "Bob", "Cy", "Di"};
+    QTest::newRow("two tie for first") << QList<int>{230, 251, 251, 190} << all
+                                       << QByteArray("CMD_winner+Bob and Cy+251+");
+    QTest::newRow("one winner") << QList<int>{230, 150, 251, 190} << all << QByteArray("CMD_winner+Cy+251+");
+    QTest::newRow("three tie, lowest first") << QList<int>{300, 100, 300, 300} << all
+                                             << QByteArray("CMD_winner+Ann and Cy and Di+300+");
+    QTest::newRow("computer names") << QList<int>{100, 200, 50, 200} << QList<QByteArray>{"You", "", "", ""}
+                                    << QByteArray("CMD_winner+Klot and Klick+200+");
+    QTest::newRow("name with plus") << QList<int>{5, 9, 0, 0} << QList<QByteArray>{"A+B", "C+D", "", ""}
+                                    << QByteArray("CMD_winner+C+D+9+");
+    QTest::newRow("no one") << QList<int>{0, 0, 0, 0} << QList<QByteArray>{"You", "", "", ""}
+                            << QByteArray("CMD_winner+No One and You and Klot and Kling and Klick+0+");
+}
+
+void GameFlowTest::winnerText()
+{
+    QFETCH(QList<int>, totals);
+    QFETCH(QList<QByteArray>, names);
+    QFETCH(QByteArray, message);
+    EngineFixture f;
+    f.connect(1, names[0]);
+    f.connect(8, "Spy");
+    for (int seat = 1; seat <= 4; ++seat) {
+        f.engine.players[std::size_t(seat)].total = totals[seat - 1];
+        f.engine.players[std::size_t(seat)].name = names[seat - 1];
+    }
+    f.engine.gamestarted = true;
+    f.engine.currentplayer = 3;
+    f.engine.checkforwin();
+    QCOMPARE(f.out.receiversOf(message), (QList<int>{1, 8}));
+    QCOMPARE(f.out.sent.size(), 2);
+    QVERIFY(!f.engine.gamestarted);
+    QCOMPARE(f.engine.currentplayer, 0);
+    // Seat 1 never takes a computer name.
+    QCOMPARE(f.engine.players[1].name, names[0]);
+    // Play requests after the end find no seat on turn.
+    f.out.clear();
+    f.engine.rolldice("1");
+    f.engine.setscore("1+1");
+    f.engine.Timer1Timer();
+    QVERIFY(f.out.sent.isEmpty());
+}
+
+void GameFlowTest::restartWhileRunning()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.engine.startgame("1+f+false");
+    for (int i = 0; i < 3; ++i) {
+        f.engine.rolldice("1");
+        f.engine.setscore("1+" + QByteArray::number(f.engine.findany(1)));
+        f.runTimer();
+    }
+    f.engine.rolldice("1");
+    f.engine.setdice("1+3");
+    f.engine.justwatch("1+1");
+    QVERIFY(f.engine.timer1Enabled());
+    QVERIFY(f.engine.players[2].total > 0);
+
+    f.out.clear();
+    f.engine.startgame("1+t+true");
+    QCOMPARE(f.out.to(1).value(0), QByteArray("CMD_startgame+1+t+true"));
+    QCOMPARE(withWord(f.out.to(1), "CMD_nextplayer"), QList<QByteArray>{"CMD_nextplayer+1+1+0+0+"});
+    QVERIFY(f.engine.bonusgame);
+    QVERIFY(f.engine.teamgame);
+    QVERIFY(!f.engine.players[1].away);
+    QVERIFY(!f.engine.timer1Enabled());
+    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(f.engine.rolls, 0);
+    for (int seat = 1; seat <= 4; ++seat) {
+        const tplayer &p = f.engine.players[std::size_t(seat)];
+        QCOMPARE(p.total, 0);
+        QCOMPARE(p.turns, seat == 1 ? 1 : 0);
+        for (int c = 1; c <= 16; ++c)
+            QCOMPARE(p.scores[std::size_t(c)], rules::kEmptyCell);
+    }
+    for (int i = 1; i <= 5; ++i) {
+        QCOMPARE(f.engine.dice[std::size_t(i)], -1);
+        QCOMPARE(f.engine.helddice[std::size_t(i)], 0);
+    }
+}
+
+void GameFlowTest::newcomerTakesEmptySeat()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.engine.startgame("1+f+false");
+    for (int i = 0; i < 2; ++i) {
+        f.engine.rolldice("1");
+        f.engine.setscore("1+12");
+        f.engine.rolldice("1");
+        f.engine.setscore("1+" + QByteArray::number(f.engine.findany(1)));
+        f.runTimer();
+    }
+    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(f.engine.players[1].turns, 3);
+    // Someone takes slot 3 while seat 1 is on turn; seat 3 keeps the turns it was passed.
+    f.connect(3, "Cy");
+    f.out.clear();
+    f.engine.rolldice("1");
+    f.engine.setscore("1+" + QByteArray::number(f.engine.findany(1)));
+    f.runTimer();
+    QCOMPARE(withWord(f.out.to(3), "CMD_nextplayer").last(), QByteArray("CMD_nextplayer+3+3+0+0+"));
+    const QList<int> order = playOut(f, 3, f.out.to(3).size() - 1);
+    QCOMPARE(order.mid(0, 4), (QList<int>{3, 1, 2, 3}));
+    QCOMPARE(order.size(), 1 + 9 * 3);
+    QCOMPARE(scoredCells(f.engine.players[3]), 10);
+    QCOMPARE(scoredCells(f.engine.players[1]), 12);
+    QVERIFY(wordOf(f.out.to(3).last()) == "CMD_winner");
+}
+
+void GameFlowTest::currentSeatLeavesMidTurn()
+{
+    EngineFixture f;
+    f.connect(1, "Ann");
+    f.connect(2, "Bob");
+    f.connect(3, "Cy");
+    f.engine.startgame("1+f+true");
+    for (int seat = 1; seat <= 2; ++seat) {
+        f.engine.rolldice(QByteArray::number(seat));
+        f.engine.setscore(QByteArray::number(seat) + "+12");
+    }
+    QCOMPARE(f.engine.currentplayer, 3);
+    f.engine.rolldice("3");
+    f.engine.setdice("3+1");
+    f.out.clear();
+    // What the host does when the current seat's connection closes.
+    f.disconnect(3);
+    f.engine.findplayer();
+    QCOMPARE(f.engine.currentplayer, 4);
+    QCOMPARE(withWord(f.out.to(1), "CMD_nextplayer"),
+             QList<QByteArray>{"CMD_nextplayer+4+1+" + QByteArray::number(f.engine.players[4].total) + "+0+"});
+    QCOMPARE(f.engine.players[3].turns, 1);
+    // Seat 3 keeps its card and is played by the host from now on.
+    f.runTimer();
+    QCOMPARE(f.engine.currentplayer, 1);
+    f.engine.rolldice("1");
+    f.engine.setscore("1+1");
+    f.engine.rolldice("2");
+    f.engine.setscore("2+1");
+    QCOMPARE(f.engine.currentplayer, 3);
+    QVERIFY(f.engine.timer1Enabled());
+    f.out.clear();
+    f.runTimer();
+    QVERIFY(!withWord(f.out.to(1), "CMD_thedice").isEmpty());
+    QVERIFY(fieldOf(withWord(f.out.to(1), "CMD_thedice").first(), 1) == "3");
+    QCOMPARE(scoredCells(f.engine.players[3]), 3);
+    QCOMPARE(f.engine.currentplayer, 1);
+}
+
+void GameFlowTest::justWatchHandsSeatToHost()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.connect(5, "Spy");
+    f.engine.startgame("1+f+false");
+    f.engine.rolldice("1");
+    f.out.clear();
+    f.engine.justwatch("1+1");
+    QCOMPARE(f.out.receiversOf("CMD_justwatching+1+1"), (QList<int>{1, 5}));
+    QVERIFY(f.engine.players[1].away);
+    QVERIFY(f.engine.isComputerSeat(1));
+    QVERIFY(f.out.timer);
+
+    // Coming back before the host's step: the step does nothing.
+    f.out.clear();
+    f.engine.justwatch("1+2");
+    QCOMPARE(f.out.receiversOf("CMD_justwatching+1+2"), (QList<int>{1, 5}));
+    f.engine.Timer1Timer();
+    QVERIFY(!f.out.timer);
+    QCOMPARE(f.out.sent.size(), 2);
+    QCOMPARE(f.engine.rolls, 1);
+
+    // Away for good: the host plays the rest of this turn and the seat's later ones; with
+    // seat 2 the host's too, the game runs to its end.
+    f.engine.justwatch("1+1");
+    f.out.clear();
+    f.runTimer();
+    const auto rolls = withWord(f.out.to(1), "CMD_thedice");
+    QVERIFY(!rolls.isEmpty());
+    QVERIFY(rolls.first().startsWith("CMD_thedice+1+"));
+    QCOMPARE(fieldOf(rolls.first(), 3), QByteArray("2"));
+    QVERIFY(!f.engine.gamestarted);
+    QCOMPARE(withWord(f.out.to(5), "CMD_nextplayer").size(), 23);
+    QCOMPARE(scoredCells(f.engine.players[1]), 12);
+    QCOMPARE(scoredCells(f.engine.players[2]), 12);
+}
+
+void GameFlowTest::justWatchRequestsOutsideSeatsIgnored()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.connect(5, "Spy");
+    f.engine.startgame("1+f+false");
+    f.out.clear();
+    for (const QByteArray data : {"5+1", "2+1", "0+1", "9+1", "12+1", "-1+1", "1+3", "1+", "1+1+1", "1+11"})
+        f.engine.justwatch(data);
+    QVERIFY(f.out.sent.isEmpty());
+    QVERIFY(!f.engine.players[1].away);
+    QVERIFY(!f.engine.players[5].away);
+    QVERIFY(!f.engine.timer1Enabled());
+}
+
+void GameFlowTest::seatHandedOverAfterThirdRollIsScored()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.engine.startgame("1+f+false");
+    for (int i = 0; i < 3; ++i)
+        f.engine.rolldice("1");
+    f.out.clear();
+    f.engine.justwatch("1+1");
+    f.engine.Timer1Timer();
+    // No fourth roll; the host scores the hand as it lies and the turn passes.
+    const QList<QByteArray> got = f.out.to(1);
+    QCOMPARE(wordOf(got.value(1)), QByteArray("CMD_pscore"));
+    QCOMPARE(fieldOf(got.value(1), 1), QByteArray("1"));
+    QVERIFY(withWord(got, "CMD_thedice").isEmpty());
+    QVERIFY(got.value(2).startsWith("CMD_nextplayer+2+1+"));
+    QCOMPARE(f.engine.currentplayer, 2);
+    QCOMPARE(scoredCells(f.engine.players[1]), 1);
+}
+
+void GameFlowTest::spentTurnOnLastRoundEndsGameWithoutRoll()
+{
+    for (const bool cardFull : {false, true}) {
+        EngineFixture f;
+        f.connect(1, "You");
+        f.clearCards();
+        f.engine.players[1].turns = 12;
+        f.engine.players[2].turns = 12;
+        tplayer &klot = f.engine.players[2];
+        for (int c = 1; c <= 12; ++c)
+            klot.scores[std::size_t(c)] = (cardFull || c != 3) ? 2 : rules::kEmptyCell;
+        klot.total = rules::computeTotals(klot.scores);
+        f.layOut(2, 3, {1, 3, 3, 0, 0}, {0, 0, 0, 6, 6});
+        f.engine.rolldice("2");
+        // Seat 2's last turn is scored if it can be, then the game ends; no roll follows.
+        if (cardFull) {
+            QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_winner+Klot+24+"});
+        } else {
+            QCOMPARE(f.out.to(1), (QList<QByteArray>{"CMD_pscore+2+28+3+2+2+6+2+2+2+2+2+2+2+2+2+16+0+12+0",
+                                                     "CMD_winner+Klot+28+"}));
+        }
+        QCOMPARE(f.engine.currentplayer, 0);
+        QVERIFY(!f.engine.gamestarted);
+        QVERIFY(!f.engine.timer1Enabled());
+    }
+}
+
+void GameFlowTest::allDiceHeldRollSendsNoDice()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.engine.startgame("1+f+false");
+    f.rig({2, 3, 4, 5, 6});
+    f.engine.rolldice("1");
+    for (int i = 1; i <= 5; ++i)
+        f.engine.setdice("1+" + QByteArray::number(i));
+    f.out.clear();
+    f.engine.rolldice("1");
+    // Nothing to roll: no dice message, and the seat is decided for (Big Straight here).
+    QVERIFY(withWord(f.out.to(1), "CMD_thedice").isEmpty());
+    QCOMPARE(wordOf(f.out.to(1).value(0)), QByteArray("CMD_pscore"));
+    QCOMPARE(f.out.to(1).value(0).left(18), QByteArray("CMD_pscore+1+30+10"));
+}
+
+void GameFlowTest::badFieldsStopTheMessage()
+{
+    EngineFixture f;
+    f.connect(1, "You");
+    f.engine.startgame("1+f+false");
+    f.out.clear();
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.rolldice("x"));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.rolldice("1 "));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.setdice("1+"));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.unsetdice("1+2+3"));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.setscore("1+a"));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.setscore("1"));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.justwatch("one+1"));
+    QVERIFY_THROWS_EXCEPTION(FieldError, f.engine.startgame("x+t+true"));
+    QVERIFY(f.out.sent.isEmpty());
+    QCOMPARE(f.engine.rolls, 0);
+    QCOMPARE(f.engine.currentplayer, 1);
+    QVERIFY(!f.engine.bonusgame);
+}
+
+QTEST_GUILESS_MAIN(GameFlowTest)
+#include "tst_gameflow.moc"

@@ -1,0 +1,112 @@
+// Writes every picture and sound of the game into a resources folder:
+//   resourcegen <resources-dir> [--preview <png>]
+// The output depends on nothing but this code and the Liberation fonts: no clock, fixed seeds.
+
+#include "pictures.h"
+#include "sounds.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QTextStream>
+
+#include <cstdio>
+
+QImage mainWindowPreview();
+QImage zoomSheet();
+QImage soundSheet();
+
+namespace {
+
+bool writePng(const QDir &root, const QString &path, const QImage &image)
+{
+    const QString file = root.filePath(path);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QImageWriter writer(file, "png");
+    // For PNG, quality 0 asks for the strongest compression: the files live in the repository.
+    writer.setQuality(0);
+    if (!writer.write(image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                    : QImage::Format_RGB32))) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(file), qPrintable(writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool writeJpeg(const QDir &root, const QString &path, const QImage &image)
+{
+    const QString file = root.filePath(path);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QImageWriter writer(file, "jpeg");
+    writer.setQuality(85);
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(file), qPrintable(writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool writeFile(const QDir &root, const QString &path, const QByteArray &bytes)
+{
+    const QString file = root.filePath(path);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(file), qPrintable(out.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 2 && !(args.size() == 4 && args.at(2) == QLatin1String("--preview"))) {
+        std::fprintf(stderr, "usage: resourcegen <resources-dir> [--preview <png>]\n");
+        return 2;
+    }
+    const QDir root(args.at(1));
+    bool ok = true;
+    using namespace pictures;
+
+    ok &= writePng(root, QStringLiteral("images/board.png"), board());
+    ok &= writePng(root, QStringLiteral("images/tray.png"), tray());
+    ok &= writePng(root, QStringLiteral("images/scorecard.png"), scoreCard());
+    for (int face = 1; face <= 6; ++face) {
+        ok &= writePng(root, QStringLiteral("images/dice/%1.png").arg(face), die(face, false));
+        ok &= writePng(root, QStringLiteral("images/bonusdice/%1.png").arg(face), die(face, true));
+    }
+    ok &= writePng(root, QStringLiteral("images/throwdice.png"), rollButton());
+    ok &= writePng(root, QStringLiteral("images/startgame.png"), startGameButton());
+    ok &= writePng(root, QStringLiteral("images/gamestart.png"), gameStartButton());
+    ok &= writePng(root, QStringLiteral("images/winner.png"), winnerBanner());
+    ok &= writePng(root, QStringLiteral("images/bonusback.png"), bonusBack());
+    ok &= writePng(root, QStringLiteral("images/rollmarker.png"), rollMarker());
+    ok &= writePng(root, QStringLiteral("images/eyes.png"), eyes());
+    ok &= writePng(root, QStringLiteral("images/logo.png"), logo());
+    for (int button = 1; button <= 10; ++button)
+        ok &= writePng(root, QStringLiteral("images/phrase/%1.png").arg(button), phraseGlyph(button));
+    ok &= writePng(root, QStringLiteral("images/background.png"), backgroundTile());
+    ok &= writePng(root, QStringLiteral("images/icon.png"), icon(64));
+    ok &= writePng(root, QStringLiteral("images/icon-256.png"), icon(256));
+    ok &= writeJpeg(root, QStringLiteral("images/lobby.jpg"), lobby());
+
+    for (const sounds::Sound &s : sounds::all())
+        ok &= writeFile(root, QStringLiteral("sounds/%1.wav").arg(s.name), s.wave);
+
+    if (args.size() == 4) {
+        QString zoomed = args.at(3);
+        if (zoomed.endsWith(QLatin1String(".png")))
+            zoomed.chop(4);
+        QString waves = zoomed + QLatin1String("-sounds.png");
+        zoomed += QLatin1String("-zoom.png");
+        ok &= mainWindowPreview().save(args.at(3), "png");
+        ok &= zoomSheet().save(zoomed, "png");
+        ok &= soundSheet().save(waves, "png");
+    }
+    return ok ? 0 : 1;
+}
