@@ -1,0 +1,192 @@
+#include "host/hostengine.h"
+
+#include "host/protocol/fieldreader.h"
+#include "host/protocol/message.h"
+
+#include <QtGlobal>
+
+namespace {
+
+// The first field of every client message: the slot its sender says it has.
+int leadingSlot(QByteArrayView data)
+{
+    FieldReader reader(data);
+    return reader.takeInt();
+}
+
+} // namespace
+
+int HostEngine::acceptSlot()
+{
+    if (numslots == 0) {
+        numslots = 1;
+        newslot = 1;
+    } else {
+        newslot = 0;
+        for (int slot = 1; slot <= numslots; ++slot) {
+            if (!players[slot].connected) {
+                newslot = slot;
+                break;
+            }
+        }
+        if (newslot == 0) {
+            if (numslots >= kMaxSlots)
+                return 0;
+            newslot = ++numslots;
+        }
+    }
+    players[newslot].connected = true;
+    return newslot;
+}
+
+void HostEngine::slotClosed(int slot)
+{
+    if (!isSlot(slot) || !players[slot].connected)
+        return;
+
+    const QByteArray notice =
+        MessageBuilder("CMD_playerdisconnected").field(slot).field(players[slot].name).finish();
+    for (int other = 1; other <= numslots; ++other) {
+        if (other != slot && players[other].connected)
+            output_.sendToSlot(other, notice);
+    }
+
+    tplayer &player = players[slot];
+    player.connected = false;
+    player.name.clear();
+    player.away = false;
+
+    // Only on the first report of the close: a later one must not pass the turn again when
+    // the rotation happened to come back to this seat.
+    if (gamestarted && slot == currentplayer && slot != 1)
+        findplayer();
+}
+
+void HostEngine::dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser)
+{
+    const std::optional<Command> command = splitCommand(entry);
+    if (!command)
+        return;
+
+    using Handler = void (HostEngine::*)(const QByteArray &);
+    struct Route {
+        const char *word;
+        Handler handler;
+    };
+    static constexpr Route routes[] = {
+        {"CMD_logininfo", &HostEngine::receivedlogininfo},
+        {"CMD_chat", &HostEngine::chat},
+        {"CMD_action", &HostEngine::action},
+        {"CMD_startgame", &HostEngine::startgame},
+        {"CMD_justwatch", &HostEngine::justwatch},
+        {"CMD_rolldice", &HostEngine::rolldice},
+        {"CMD_unsetdice", &HostEngine::unsetdice},
+        {"CMD_setdice", &HostEngine::setdice},
+        {"CMD_setscore", &HostEngine::setscore},
+    };
+
+    const Route *route = nullptr;
+    for (const Route &candidate : routes) {
+        if (command->word == candidate.word) {
+            route = &candidate;
+            break;
+        }
+    }
+    if (!route)
+        return;
+
+    // A message may only speak for the connection it came on; a connection that has no slot
+    // (or has lost it) speaks for nobody.
+    if (!isSlot(fromSlot) || !players[fromSlot].connected)
+        return;
+
+    try {
+        const int named = leadingSlot(command->data);
+        if (route->handler == &HostEngine::startgame) {
+            if (!fromHostUser || named != fromSlot)
+                return;
+        } else if (route->handler == &HostEngine::justwatch && fromHostUser && named != fromSlot) {
+            // The hosting user sets and unsets other seats to just watching.
+            if (named < 1 || named > 4 || !players[named].connected)
+                return;
+        } else if (named != fromSlot) {
+            return;
+        }
+        (this->*route->handler)(command->data);
+    } catch (const FieldError &error) {
+        qWarning("Host: %s dropped: %s", command->word.constData(), error.what());
+    }
+}
+
+void HostEngine::receivedlogininfo(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const int slot = reader.takeInt();
+    const QByteArray version = reader.takeText();
+    const QByteArray name = reader.rest();
+    if (!isSlot(slot) || !players[slot].connected)
+        return;
+
+    players[slot].name = name;
+
+    sendToAll(MessageBuilder("CMD_newplayerinfo").field(slot).field(name).finish());
+
+    for (int other = 1; other <= numslots; ++other) {
+        if (other != slot && players[other].connected) {
+            sendTo(slot, MessageBuilder("CMD_existingplayers")
+                             .field(other)
+                             .field(players[other].name)
+                             .finish());
+        }
+    }
+
+    if (version != kVersionText) {
+        sendTo(1, MessageBuilder("CMD_havewrongversion").field(name).finish());
+        sendTo(slot, MessageBuilder("CMD_wrongversion").field("").finish());
+    }
+
+    if (gamestarted) {
+        // Bring the newcomer up to date: whose turn it is, how far it has gone, and the cards.
+        const tplayer &current = players[currentplayer];
+        sendTo(slot, MessageBuilder("CMD_nextplayer")
+                         .field(currentplayer)
+                         .field(current.turns)
+                         .field(current.total)
+                         .field(rolls)
+                         .field("")
+                         .finish());
+        for (int seat = 1; seat <= 4; ++seat) {
+            MessageBuilder card("CMD_pscore");
+            card.field(seat).field(players[seat].total).field("*");
+            for (int cell = 1; cell <= 16; ++cell)
+                card.field(players[seat].scores[cell]);
+            sendTo(slot, card.finish());
+        }
+    }
+}
+
+void HostEngine::chat(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const int slot = reader.takeInt();
+    if (!isSlot(slot) || !players[slot].connected)
+        return;
+    sendToAll(MessageBuilder("CMD_chat")
+                  .field(players[slot].name)
+                  .append(" chats: ")
+                  .append(reader.rest())
+                  .finish());
+}
+
+void HostEngine::action(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const int slot = reader.takeInt();
+    if (!isSlot(slot) || !players[slot].connected)
+        return;
+    sendToAll(MessageBuilder("CMD_action")
+                  .field(players[slot].name)
+                  .append(" ")
+                  .append(reader.rest())
+                  .finish());
+}

@@ -1,0 +1,495 @@
+// The host over real loopback sockets: slots, login, relay, closing and the guards on input.
+#include <QRegularExpression>
+#include <QTest>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "host/protocol/message.h"
+#include "host/protocol/messageframer.h"
+#include "host/tserver.h"
+#include "testclient.h"
+
+namespace {
+
+QByteArray chatOf(int slot, const QByteArray &text)
+{
+    return "CMD_chat+" + QByteArray::number(slot) + "+" + text;
+}
+
+// A host listening on a free port and the clients a test connects to it.
+class HostFixture {
+public:
+    HostFixture() { listening = server.startListening(&error, 0); }
+
+    // A connected client that has not read anything yet.
+    TestClient *connectRaw()
+    {
+        auto client = std::make_unique<TestClient>();
+        if (!client->connectTo(server.serverPort()))
+            return nullptr;
+        clients.push_back(std::move(client));
+        return clients.back().get();
+    }
+
+    // Connects and reads the slot the host gives; nullptr when the host does not.
+    TestClient *connect(int *slot = nullptr)
+    {
+        TestClient *client = connectRaw();
+        if (!client)
+            return nullptr;
+        const QByteArray greeting = client->nextMessage();
+        if (!greeting.startsWith("CMD_sendlogininfo+"))
+            return nullptr;
+        if (slot)
+            *slot = greeting.mid(18).toInt();
+        return client;
+    }
+
+    // Connects, logs in as the real client does (doubled terminator included) and waits until
+    // everybody has heard of it and the newcomer's own login news has been read.
+    TestClient *join(const QByteArray &name, int expectedSlot, const QByteArray &version = kVersionText)
+    {
+        int slot = 0;
+        TestClient *client = connect(&slot);
+        if (!client || slot != expectedSlot)
+            return nullptr;
+        const QByteArray number = QByteArray::number(slot);
+        client->sendRaw("CMD_logininfo+" + number + "+" + version + "+" + name + kTerminator + kTerminator);
+        const QByteArray news = "CMD_newplayerinfo+" + number + "+" + name;
+        for (const auto &other : clients) {
+            if (!other->isClosed() && other->nextMessageStartingWith(news) != news)
+                return nullptr;
+        }
+        bySlot[slot] = client;
+        return client;
+    }
+
+    // Lets every message sent so far be handled and delivered, then drops what the clients
+    // got: a chat from the given slot goes round and every open client waits for it.
+    bool settle(int fromSlot = 1)
+    {
+        const QByteArray marker = " chats: settle" + QByteArray::number(++settles);
+        bySlot[fromSlot]->send(chatOf(fromSlot, marker.mid(8)));
+        for (const auto &client : clients) {
+            if (client->isClosed())
+                continue;
+            QByteArray got;
+            do {
+                got = client->nextMessage();
+            } while (!got.isNull() && !got.endsWith(marker));
+            if (got.isNull())
+                return false;
+        }
+        return true;
+    }
+
+    TServer server;
+    QString error;
+    bool listening = false;
+    std::vector<std::unique_ptr<TestClient>> clients;
+    std::array<TestClient *, 10> bySlot{};
+    int settles = 0;
+};
+
+} // namespace
+
+class HostTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void acceptSendsLoginInfo();
+    void listenFailureIsReported();
+    void tenthConnectionIsRefused();
+    void freedSlotIsReusedLowestFirst();
+    void loginAnnouncesAndReportsOtherVersion();
+    void chatAndActionReachEveryone();
+    void burstIsHandledInOrderAndDispatcherIdles();
+    void seatAndSpectatorLeaving();
+    void disconnectsockClosesOnlyConnectedSlots();
+    void spoofedSlotsAreRefused();
+    void slotFieldsOutOfRangeAreIgnored();
+    void oversizedUnterminatedInputIsClosed();
+    void conversionErrorStopsOnlyThatMessage();
+    void leftoversOfClosedConnectionSpeakForNobody();
+    void onlyHostingUserStartsGamesAndSetsOthersWatching();
+    void newcomerDuringGameAndLeavingCurrentSeat();
+    void timer1FiresOncePerEnabling();
+};
+
+void HostTest::acceptSendsLoginInfo()
+{
+    HostFixture host;
+    QVERIFY2(host.listening, qPrintable(host.error));
+    QVERIFY(host.server.serverPort() != 0);
+    QVERIFY(!host.server.dispatcherRunning());
+
+    TestClient *first = host.connectRaw();
+    QVERIFY(first);
+    QCOMPARE(first->nextMessage(), QByteArray("CMD_sendlogininfo+1"));
+    TestClient *second = host.connectRaw();
+    QVERIFY(second);
+    QCOMPARE(second->nextMessage(), QByteArray("CMD_sendlogininfo+2"));
+    QCOMPARE(host.server.engine().numslots, 2);
+    QVERIFY(host.server.engine().players[2].connected);
+    QVERIFY(host.server.engine().players[2].name.isEmpty());
+}
+
+void HostTest::listenFailureIsReported()
+{
+    HostFixture host;
+    QVERIFY(host.listening);
+    QString error;
+    QVERIFY(host.server.startListening(&error, host.server.serverPort()));  // already on: fine
+
+    TServer second;
+    QVERIFY(!second.startListening(&error, host.server.serverPort()));
+    QCOMPARE(error, QStringLiteral("Listen - Error Binding Socket"));
+}
+
+void HostTest::tenthConnectionIsRefused()
+{
+    HostFixture host;
+    QVERIFY(host.listening);
+    std::vector<TestClient *> nine;
+    for (int expected = 1; expected <= 9; ++expected) {
+        int slot = 0;
+        nine.push_back(host.connect(&slot));
+        QVERIFY(nine.back());
+        QCOMPARE(slot, expected);
+    }
+    host.bySlot[1] = nine.front();
+
+    TestClient *tenth = host.connectRaw();
+    QVERIFY(tenth);
+    QCOMPARE(tenth->nextMessage(), QByteArray("CMD_full+"));
+    QVERIFY(tenth->waitForClosed());
+    QCOMPARE(host.server.engine().numslots, 9);
+
+    // The nine notice nothing: the next thing each of them hears is a login made after the
+    // refusal.
+    nine.front()->send("CMD_logininfo+1+1.0.1+Ann");
+    for (TestClient *client : nine) {
+        QCOMPARE(client->nextMessage(), QByteArray("CMD_newplayerinfo+1+Ann"));
+        QVERIFY(!client->isClosed());
+    }
+}
+
+void HostTest::freedSlotIsReusedLowestFirst()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    QVERIFY(host.join("Bo", 2));
+    TestClient *cy = host.join("Cy", 3);
+    QVERIFY(cy);
+
+    QVERIFY(host.settle());
+    host.bySlot[2]->close();
+    QCOMPARE(host.bySlot[1]->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+
+    int slot = 0;
+    QVERIFY(host.connect(&slot));
+    QCOMPARE(slot, 2);
+    QVERIFY(host.connect(&slot));
+    QCOMPARE(slot, 4);
+    QCOMPARE(host.server.engine().numslots, 4);
+}
+
+void HostTest::loginAnnouncesAndReportsOtherVersion()
+{
+    HostFixture host;
+    TestClient *ann = host.join("Ann", 1);
+    QVERIFY(ann);
+    QVERIFY(ann->takeAll().isEmpty());
+    int slot = 0;
+    TestClient *silent = host.connect(&slot);  // connected, never logs in
+    QVERIFY(silent);
+    QCOMPARE(slot, 2);
+
+    TestClient *cy = host.connect(&slot);
+    QVERIFY(cy);
+    QCOMPARE(slot, 3);
+    cy->send("CMD_logininfo+3+1.0.0+Cy+Junior");
+
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_newplayerinfo+3+Cy+Junior"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_existingplayers+1+Ann"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_existingplayers+2+"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_wrongversion+"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_newplayerinfo+3+Cy+Junior"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_havewrongversion+Cy+Junior"));
+    QCOMPARE(silent->nextMessage(), QByteArray("CMD_newplayerinfo+3+Cy+Junior"));
+
+    // Not refused: the newcomer takes part as anyone else.
+    cy->send(chatOf(3, "hello|clBlack"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_chat+Cy+Junior chats: hello|clBlack"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_chat+Cy+Junior chats: hello|clBlack"));
+    QCOMPARE(silent->nextMessage(), QByteArray("CMD_chat+Cy+Junior chats: hello|clBlack"));
+}
+
+void HostTest::chatAndActionReachEveryone()
+{
+    HostFixture host;
+    for (const auto &[name, slot] : {std::pair{"Ann", 1}, {"Bo", 2}, {"Cy", 3}, {"Dee", 4}, {"Spy", 5}})
+        QVERIFY(host.join(name, slot));
+    QVERIFY(host.settle());
+
+    host.bySlot[2]->send(chatOf(2, "hi+there|clBlack"));
+    for (int slot = 1; slot <= 5; ++slot)
+        QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_chat+Bo chats: hi+there|clBlack"));
+
+    host.bySlot[5]->send("CMD_action+5+waves|$00FF0000");
+    for (int slot = 1; slot <= 5; ++slot)
+        QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_action+Spy waves|$00FF0000"));
+}
+
+void HostTest::burstIsHandledInOrderAndDispatcherIdles()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    QVERIFY(host.join("Bo", 2));
+    QVERIFY(host.settle());
+
+    QByteArray burst;
+    for (int i = 0; i < 12; ++i)
+        burst += chatOf(1, QByteArray::number(i)) + kTerminator;
+    host.bySlot[1]->sendRaw(burst);
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(host.bySlot[2]->nextMessage(), "CMD_chat+Ann chats: " + QByteArray::number(i));
+
+    // Nothing left to handle: the dispatcher no longer ticks.
+    QTRY_VERIFY(!host.server.dispatcherRunning());
+    QCOMPARE(host.server.queuedMessages(), 0);
+}
+
+void HostTest::seatAndSpectatorLeaving()
+{
+    HostFixture host;
+    for (const auto &[name, slot] : {std::pair{"Ann", 1}, {"Bo", 2}, {"Cy", 3}, {"Dee", 4}, {"Spy", 5}})
+        QVERIFY(host.join(name, slot));
+    QVERIFY(host.settle());
+
+    host.bySlot[2]->close();
+    for (int slot : {1, 3, 4, 5})
+        QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QVERIFY(!host.server.engine().players[2].connected);
+    QVERIFY(host.server.engine().players[2].name.isEmpty());
+
+    host.bySlot[5]->close();
+    for (int slot : {1, 3, 4})
+        QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_playerdisconnected+5+Spy"));
+    QVERIFY(!host.server.engine().players[5].connected);
+
+    // Each leaving was announced once.
+    QVERIFY(host.settle());
+}
+
+void HostTest::disconnectsockClosesOnlyConnectedSlots()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    TestClient *bo = host.join("Bo", 2);
+    QVERIFY(bo);
+    QVERIFY(host.settle());
+
+    for (int slot : {-1, 0, 3, 7, 9, 10, 11})
+        host.server.disconnectsock(slot);
+    QVERIFY(host.settle());
+    QCOMPARE(host.server.engine().numslots, 2);
+
+    host.server.disconnectsock(2);
+    QVERIFY(bo->waitForClosed());
+    QCOMPARE(host.bySlot[1]->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QVERIFY(!host.server.engine().players[2].connected);
+    QVERIFY(host.settle());
+}
+
+void HostTest::spoofedSlotsAreRefused()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    TestClient *eve = host.join("Eve", 2);
+    QVERIFY(eve);
+    QVERIFY(host.settle());
+
+    eve->send(chatOf(1, "I am Ann"));
+    eve->send("CMD_action+1+waves");
+    eve->send("CMD_logininfo+1+1.0.1+Mallory");
+    eve->send(chatOf(2, "just me"));
+    for (TestClient *client : {host.bySlot[1], eve})
+        QCOMPARE(client->nextMessage(), QByteArray("CMD_chat+Eve chats: just me"));
+    QCOMPARE(host.server.engine().players[1].name, QByteArray("Ann"));
+}
+
+void HostTest::slotFieldsOutOfRangeAreIgnored()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    TestClient *bo = host.join("Bo", 2);
+    QVERIFY(bo);
+    QVERIFY(host.settle());
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("CMD_logininfo.*99999999999"));
+    for (const char *entry : {"CMD_chat+0+zero", "CMD_chat+10+ten", "CMD_chat+-3+minus", "CMD_action+11+x",
+                              "CMD_logininfo+11+1.0.1+Eleven", "CMD_logininfo+99999999999+1.0.1+Big",
+                              "CMD_logininfo+9+1.0.1+Nine"})
+        bo->send(entry);
+    bo->send(chatOf(2, "after"));
+    QCOMPARE(host.bySlot[1]->nextMessage(), QByteArray("CMD_chat+Bo chats: after"));
+    const HostEngine &engine = host.server.engine();
+    for (int slot = 3; slot <= 11; ++slot) {
+        QVERIFY(!engine.players[slot].connected);
+        QVERIFY(engine.players[slot].name.isEmpty());
+    }
+    QCOMPARE(engine.numslots, 2);
+}
+
+void HostTest::oversizedUnterminatedInputIsClosed()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    QVERIFY(host.join("Bo", 2));
+    TestClient *flood = host.join("Flood", 3);
+    QVERIFY(flood);
+    QVERIFY(host.settle());
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("slot 3 .*without a terminator"));
+    flood->sendRaw("CMD_chat+3+" + QByteArray(MessageFramer::kMaxPending + 16, 'x'));
+    QVERIFY(flood->waitForClosed());
+    for (int slot : {1, 2})
+        QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_playerdisconnected+3+Flood"));
+
+    QVERIFY(host.settle(1));
+    QVERIFY(host.settle(2));
+}
+
+void HostTest::conversionErrorStopsOnlyThatMessage()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    TestClient *bo = host.join("Bo", 2);
+    QVERIFY(bo);
+    QVERIFY(host.settle());
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("CMD_chat.*'2a'"));
+    bo->send("CMD_chat+2a+broken");
+    bo->send(chatOf(2, "fine"));
+    QCOMPARE(host.bySlot[1]->nextMessage(), QByteArray("CMD_chat+Bo chats: fine"));
+    QCOMPARE(bo->nextMessage(), QByteArray("CMD_chat+Bo chats: fine"));
+}
+
+void HostTest::leftoversOfClosedConnectionSpeakForNobody()
+{
+    HostFixture host;
+    TestClient *ann = host.join("Ann", 1);
+    QVERIFY(ann);
+    TestClient *ghost = host.join("Ghost", 2);
+    QVERIFY(ghost);
+    QVERIFY(host.settle());
+
+    // Keep the dispatcher busy so that the ghost's words still wait in the queue when its
+    // slot is handed to a newcomer.
+    QByteArray burst;
+    for (int i = 0; i < 40; ++i)
+        burst += chatOf(1, "busy") + kTerminator;
+    ann->sendRaw(burst);
+    QVERIFY(TestClient::waitUntil([&] { return host.server.queuedMessages() > 0; }));
+    // The host reads what was written before the close before it sees the close.
+    ghost->send(chatOf(2, "boo"));
+    ghost->close();
+    QCOMPARE(ann->nextMessageStartingWith("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ghost"));
+
+    int slot = 0;
+    TestClient *newcomer = host.connect(&slot);
+    QVERIFY(newcomer);
+    QCOMPARE(slot, 2);
+    QVERIFY(host.server.queuedMessages() > 0);   // the ghost's chat is still waiting
+
+    newcomer->send(chatOf(2, "first words"));
+    QByteArray message;
+    do {
+        message = ann->nextMessage();
+        QVERIFY2(!message.contains("boo"), message.constData());
+    } while (!message.isNull() && message != "CMD_chat+ chats: first words");
+    QCOMPARE(message, QByteArray("CMD_chat+ chats: first words"));
+}
+
+void HostTest::onlyHostingUserStartsGamesAndSetsOthersWatching()
+{
+    HostFixture host;
+    TestClient *remote = host.join("Remote", 1);
+    QVERIFY(remote);
+    TestClient *hosting = host.join("Hostess", 2);
+    QVERIFY(hosting);
+    QVERIFY(host.settle());
+    host.server.setHostClientPort(hosting->localPort());
+
+    remote->send("CMD_startgame+1+f+false");
+    remote->send("CMD_justwatch+2+1");       // another seat: only the hosting user may
+    hosting->send("CMD_startgame+1+f+false"); // the hosting user, but not its own slot
+    hosting->send("CMD_justwatch+7+1");      // not a connected seat
+    hosting->send("CMD_startgame+2+f+false");
+    QCOMPARE(remote->nextMessage(), QByteArray("CMD_startgame+2+f+false"));
+    QVERIFY(host.server.engine().gamestarted);
+
+    hosting->send("CMD_justwatch+1+1");
+    QCOMPARE(remote->nextMessageStartingWith("CMD_justwatching+"), QByteArray("CMD_justwatching+1+1"));
+    remote->send("CMD_justwatch+1+2");
+    QCOMPARE(remote->nextMessageStartingWith("CMD_justwatching+"), QByteArray("CMD_justwatching+1+2"));
+    QVERIFY(!host.server.engine().players[2].away);
+}
+
+void HostTest::newcomerDuringGameAndLeavingCurrentSeat()
+{
+    HostFixture host;
+    TestClient *ann = host.join("Ann", 1);
+    QVERIFY(ann);
+    TestClient *bo = host.join("Bo", 2);
+    QVERIFY(bo);
+    QVERIFY(host.settle());
+    host.server.setHostClientPort(ann->localPort());
+
+    ann->send("CMD_startgame+1+f+false");
+    QCOMPARE(bo->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+1+1+0+0+"));
+    ann->send("CMD_rolldice+1");
+    QVERIFY(bo->nextMessageStartingWith("CMD_thedice+1+y+1+").startsWith("CMD_thedice"));
+
+    int slot = 0;
+    TestClient *cy = host.connect(&slot);
+    QVERIFY(cy);
+    QCOMPARE(slot, 3);
+    cy->send("CMD_logininfo+3+1.0.1+Cy");
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_newplayerinfo+3+Cy"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_existingplayers+1+Ann"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_existingplayers+2+Bo"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_nextplayer+1+1+0+1+"));
+    const QByteArray emptyCard = QByteArray("+1000").repeated(16);
+    for (int seat = 1; seat <= 4; ++seat)
+        QCOMPARE(cy->nextMessage(), "CMD_pscore+" + QByteArray::number(seat) + "+0+*" + emptyCard);
+
+    ann->send("CMD_setscore+1+12");
+    QCOMPARE(cy->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+1+0+0+"));
+
+    // Seat 2 leaves in its own turn: the turn passes on to the next seated player at once.
+    bo->close();
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QCOMPARE(cy->nextMessage(), QByteArray("CMD_nextplayer+3+1+0+0+"));
+    QCOMPARE(ann->nextMessageStartingWith("CMD_nextplayer+2+"), QByteArray("CMD_nextplayer+2+1+0+0+"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_nextplayer+3+1+0+0+"));
+}
+
+void HostTest::timer1FiresOncePerEnabling()
+{
+    TServer server;
+    QCOMPARE(server.timer1Interval(), 500);
+    server.setTimer1Interval(15);
+    QCOMPARE(server.timer1Interval(), 15);
+    server.engine().enableTimer1();
+    QVERIFY(server.engine().timer1Enabled());
+    QVERIFY(TestClient::waitUntil([&] { return !server.engine().timer1Enabled(); }, 2000));
+}
+
+QTEST_GUILESS_MAIN(HostTest)
+#include "tst_host.moc"

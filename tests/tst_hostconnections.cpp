@@ -1,0 +1,463 @@
+// The engine's connection handlers without sockets: what goes to which slot, in what order.
+#include <QRegularExpression>
+#include <QTest>
+
+#include "host/hostengine.h"
+#include "host/protocol/message.h"
+#include "rules/dicerandom.h"
+
+namespace {
+
+struct Sent {
+    int slot;
+    QByteArray message;  // without terminator
+    bool operator==(const Sent &other) const = default;
+};
+
+class FakeOutput : public HostOutput {
+public:
+    void sendToSlot(int slot, const QByteArray &message) override
+    {
+        QByteArray text = message;
+        if (text.endsWith(kTerminator))
+            text.chop(1);
+        else
+            text = "UNTERMINATED:" + text;
+        sent.append({slot, text});
+    }
+    void setTimer1Enabled(bool enabled) override { timer1 = enabled; }
+
+    QList<QByteArray> to(int slot) const
+    {
+        QList<QByteArray> messages;
+        for (const Sent &s : sent) {
+            if (s.slot == slot)
+                messages.append(s.message);
+        }
+        return messages;
+    }
+    QList<Sent> take() { return std::exchange(sent, {}); }
+
+    QList<Sent> sent;
+    bool timer1 = false;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Sent)
+
+namespace QTest {
+template <>
+char *toString(const Sent &sent)
+{
+    return QTest::toString(QByteArray::number(sent.slot) + " <- " + sent.message);
+}
+} // namespace QTest
+
+class HostConnectionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void acceptTakesLowestFreeSlot();
+    void acceptRefusesTenth();
+    void loginAnnouncesInSlotOrder();
+    void loginWithOtherVersion_data();
+    void loginWithOtherVersion();
+    void loginDuringGameBringsNewcomerUpToDate();
+    void loginAgainRenames();
+    void relayFormats_data();
+    void relayFormats();
+    void dispatchIgnoresWhatItShould_data();
+    void dispatchIgnoresWhatItShould();
+    void dispatchBindsMessagesToTheirConnection_data();
+    void dispatchBindsMessagesToTheirConnection();
+    void conversionErrorStopsOnlyThatMessage();
+    void closeTellsOthersAndFreesSlot();
+    void closeOfCurrentSeatPassesTurnOnce_data();
+    void closeOfCurrentSeatPassesTurnOnce();
+    void closeOfFreeOrInvalidSlotDoesNothing();
+
+private:
+    void connectSlots(int count);
+    void login(int slot, const QByteArray &name);
+
+    std::unique_ptr<FakeOutput> out;
+    std::unique_ptr<DiceRandom> random;
+    std::unique_ptr<HostEngine> engine;
+};
+
+void HostConnectionsTest::init()
+{
+    out = std::make_unique<FakeOutput>();
+    random = std::make_unique<DiceRandom>(12345);
+    engine = std::make_unique<HostEngine>(*out, *random);
+}
+
+void HostConnectionsTest::connectSlots(int count)
+{
+    for (int i = 0; i < count; ++i)
+        engine->acceptSlot();
+}
+
+void HostConnectionsTest::login(int slot, const QByteArray &name)
+{
+    engine->dispatch("CMD_logininfo+" + QByteArray::number(slot) + "+1.0.1+" + name, slot, slot == 1);
+}
+
+void HostConnectionsTest::acceptTakesLowestFreeSlot()
+{
+    QCOMPARE(engine->numslots, 0);
+    QCOMPARE(engine->acceptSlot(), 1);
+    QCOMPARE(engine->acceptSlot(), 2);
+    QCOMPARE(engine->acceptSlot(), 3);
+    QCOMPARE(engine->acceptSlot(), 4);
+    QCOMPARE(engine->numslots, 4);
+
+    engine->slotClosed(2);
+    engine->slotClosed(3);
+    QCOMPARE(engine->numslots, 4);          // never shrinks
+    QCOMPARE(engine->acceptSlot(), 2);
+    QCOMPARE(engine->newslot, 2);
+    QCOMPARE(engine->acceptSlot(), 3);
+    QCOMPARE(engine->acceptSlot(), 5);
+    QCOMPARE(engine->numslots, 5);
+
+    engine->slotClosed(1);
+    QCOMPARE(engine->acceptSlot(), 1);
+    QVERIFY(out->take().size() > 0);        // the closes were announced; accepting sends nothing
+    engine->acceptSlot();
+    QVERIFY(out->sent.isEmpty());
+}
+
+void HostConnectionsTest::acceptRefusesTenth()
+{
+    connectSlots(9);
+    QCOMPARE(engine->numslots, 9);
+    QCOMPARE(engine->acceptSlot(), 0);
+    QCOMPARE(engine->numslots, 9);
+    for (int slot = 1; slot <= 9; ++slot)
+        QVERIFY(engine->players[slot].connected);
+    QVERIFY(!engine->players[10].connected);
+    QVERIFY(!engine->players[11].connected);
+
+    engine->slotClosed(7);
+    QCOMPARE(engine->acceptSlot(), 7);
+}
+
+void HostConnectionsTest::loginAnnouncesInSlotOrder()
+{
+    connectSlots(4);
+    login(1, "Ann");
+    login(3, "Cy");
+    out->take();
+
+    // Slot 2 is connected but has not logged in: it still hears the news and is listed with
+    // an empty name.
+    login(4, "Dee+Dum");
+    const QList<Sent> expected{
+        {1, "CMD_newplayerinfo+4+Dee+Dum"},
+        {2, "CMD_newplayerinfo+4+Dee+Dum"},
+        {3, "CMD_newplayerinfo+4+Dee+Dum"},
+        {4, "CMD_newplayerinfo+4+Dee+Dum"},
+        {4, "CMD_existingplayers+1+Ann"},
+        {4, "CMD_existingplayers+2+"},
+        {4, "CMD_existingplayers+3+Cy"},
+    };
+    QCOMPARE(out->sent, expected);
+    QCOMPARE(engine->players[4].name, QByteArray("Dee+Dum"));
+}
+
+void HostConnectionsTest::loginWithOtherVersion_data()
+{
+    QTest::addColumn<bool>("slotOneConnected");
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QList<QByteArray>>("toSlotOne");
+    QTest::addColumn<QList<QByteArray>>("toNewcomer");
+
+    QTest::newRow("old version, slot 1 present")
+        << true << QByteArray("1.0.0") << QList<QByteArray>{"CMD_newplayerinfo+2+Bo", "CMD_havewrongversion+Bo"}
+        << QList<QByteArray>{"CMD_newplayerinfo+2+Bo", "CMD_existingplayers+1+Ann", "CMD_wrongversion+"};
+    QTest::newRow("old version, slot 1 gone")
+        << false << QByteArray("1.0.0") << QList<QByteArray>{}
+        << QList<QByteArray>{"CMD_newplayerinfo+2+Bo", "CMD_wrongversion+"};
+    QTest::newRow("same version")
+        << true << QByteArray("1.0.1") << QList<QByteArray>{"CMD_newplayerinfo+2+Bo"}
+        << QList<QByteArray>{"CMD_newplayerinfo+2+Bo", "CMD_existingplayers+1+Ann"};
+    QTest::newRow("comparison is exact")
+        << true << QByteArray("1.0.1 ") << QList<QByteArray>{"CMD_newplayerinfo+2+Bo", "CMD_havewrongversion+Bo"}
+        << QList<QByteArray>{"CMD_newplayerinfo+2+Bo", "CMD_existingplayers+1+Ann", "CMD_wrongversion+"};
+}
+
+void HostConnectionsTest::loginWithOtherVersion()
+{
+    QFETCH(bool, slotOneConnected);
+    QFETCH(QByteArray, version);
+    QFETCH(QList<QByteArray>, toSlotOne);
+    QFETCH(QList<QByteArray>, toNewcomer);
+
+    connectSlots(2);
+    login(1, "Ann");
+    if (!slotOneConnected)
+        engine->slotClosed(1);
+    out->take();
+
+    engine->dispatch("CMD_logininfo+2+" + version + "+Bo", 2, false);
+    QCOMPARE(out->to(1), toSlotOne);
+    QCOMPARE(out->to(2), toNewcomer);
+    QCOMPARE(engine->players[2].name, QByteArray("Bo"));  // not refused
+    QVERIFY(engine->players[2].connected);
+}
+
+void HostConnectionsTest::loginDuringGameBringsNewcomerUpToDate()
+{
+    connectSlots(3);
+    login(1, "Ann");
+    login(2, "Bo");
+    engine->gamestarted = true;
+    engine->currentplayer = 2;
+    engine->players[2].turns = 4;
+    engine->rolls = 2;
+    for (int seat = 1; seat <= 4; ++seat) {
+        engine->players[seat].scores.fill(HostEngine::kEmptyCell);
+        engine->players[seat].total = seat * 10;
+    }
+    engine->players[2].total = 57;
+    engine->players[1].scores[3] = 9;
+    engine->players[4].scores[16] = 35;
+    out->take();
+
+    login(3, "Cy");
+    const QList<QByteArray> expected{
+        "CMD_newplayerinfo+3+Cy",
+        "CMD_existingplayers+1+Ann",
+        "CMD_existingplayers+2+Bo",
+        "CMD_nextplayer+2+4+57+2+",
+        "CMD_pscore+1+10+*+1000+1000+9+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
+        "CMD_pscore+2+57+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
+        "CMD_pscore+3+30+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
+        "CMD_pscore+4+40+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+35",
+    };
+    QCOMPARE(out->to(3), expected);
+    // The others only hear the announcement.
+    QCOMPARE(out->to(1), QList<QByteArray>{"CMD_newplayerinfo+3+Cy"});
+}
+
+void HostConnectionsTest::loginAgainRenames()
+{
+    connectSlots(2);
+    login(1, "Ann");
+    login(2, "Bo");
+    out->take();
+    login(2, "Bob");
+    QCOMPARE(engine->players[2].name, QByteArray("Bob"));
+    QCOMPARE(out->to(1), QList<QByteArray>{"CMD_newplayerinfo+2+Bob"});
+    QCOMPARE(out->to(2), (QList<QByteArray>{"CMD_newplayerinfo+2+Bob", "CMD_existingplayers+1+Ann"}));
+}
+
+void HostConnectionsTest::relayFormats_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QByteArray>("relayed");
+
+    QTest::newRow("chat") << QByteArray("CMD_chat+2+hello|clBlack") << 2 << QByteArray("CMD_chat+Bo chats: hello|clBlack");
+    QTest::newRow("chat keeps plus and bars")
+        << QByteArray("CMD_chat+2+a+b|c|$00FF0000") << 2 << QByteArray("CMD_chat+Bo chats: a+b|c|$00FF0000");
+    QTest::newRow("chat without colour") << QByteArray("CMD_chat+2+plain") << 2 << QByteArray("CMD_chat+Bo chats: plain");
+    QTest::newRow("empty chat") << QByteArray("CMD_chat+2+") << 2 << QByteArray("CMD_chat+Bo chats: ");
+    QTest::newRow("action") << QByteArray("CMD_action+6+waves|clRed") << 6 << QByteArray("CMD_action+Spy waves|clRed");
+    QTest::newRow("phrase") << QByteArray("CMD_action+2+says: gg|clNavy") << 2 << QByteArray("CMD_action+Bo says: gg|clNavy");
+}
+
+void HostConnectionsTest::relayFormats()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(int, from);
+    QFETCH(QByteArray, relayed);
+
+    connectSlots(6);
+    login(1, "Ann");
+    login(2, "Bo");
+    login(6, "Spy");
+    engine->slotClosed(4);
+    out->take();
+
+    engine->dispatch(entry, from, false);
+    // Everyone connected, the sender and spectators included, in slot order; nobody twice.
+    const QList<Sent> expected{{1, relayed}, {2, relayed}, {3, relayed}, {5, relayed}, {6, relayed}};
+    QCOMPARE(out->sent, expected);
+}
+
+void HostConnectionsTest::dispatchIgnoresWhatItShould_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("no plus") << QByteArray("CMD_chat");
+    QTest::newRow("no command word") << QByteArray("+2+hi");
+    QTest::newRow("unknown word") << QByteArray("CMD_shout+2+hi");
+    QTest::newRow("longer word") << QByteArray("CMD_chatx+2+hi");
+    QTest::newRow("case differs") << QByteArray("CMD_Chat+2+hi");
+    QTest::newRow("client-bound word") << QByteArray("CMD_newplayerinfo+2+Eve");
+    QTest::newRow("slot zero") << QByteArray("CMD_chat+0+hi");
+    QTest::newRow("slot ten") << QByteArray("CMD_chat+10+hi");
+    QTest::newRow("slot eleven login") << QByteArray("CMD_logininfo+11+1.0.1+Eve");
+    QTest::newRow("negative slot") << QByteArray("CMD_action+-1+hi");
+    QTest::newRow("huge slot") << QByteArray("CMD_chat+2147483647+hi");
+}
+
+void HostConnectionsTest::dispatchIgnoresWhatItShould()
+{
+    QFETCH(QByteArray, entry);
+    connectSlots(2);
+    login(1, "Ann");
+    login(2, "Bo");
+    out->take();
+    const auto before = engine->players;
+
+    engine->dispatch(entry, 2, false);
+    engine->dispatch(entry, 1, true);
+    QVERIFY(out->sent.isEmpty());
+    for (int slot = 1; slot <= 11; ++slot) {
+        QCOMPARE(engine->players[slot].name, before[slot].name);
+        QCOMPARE(engine->players[slot].connected, before[slot].connected);
+    }
+}
+
+void HostConnectionsTest::dispatchBindsMessagesToTheirConnection_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("fromHostUser");
+    QTest::addColumn<bool>("obeyed");
+
+    QTest::newRow("own chat") << QByteArray("CMD_chat+3+hi") << 3 << false << true;
+    QTest::newRow("chat as another slot") << QByteArray("CMD_chat+2+hi") << 3 << false << false;
+    QTest::newRow("host user chat as another slot") << QByteArray("CMD_chat+2+hi") << 1 << true << false;
+    QTest::newRow("action as another slot") << QByteArray("CMD_action+1+hi") << 3 << false << false;
+    QTest::newRow("login over another slot") << QByteArray("CMD_logininfo+2+1.0.1+Eve") << 3 << false << false;
+    QTest::newRow("own login") << QByteArray("CMD_logininfo+3+1.0.1+Cy") << 3 << false << true;
+    QTest::newRow("from a slot that is not connected") << QByteArray("CMD_chat+5+hi") << 5 << false << false;
+    QTest::newRow("from no slot") << QByteArray("CMD_chat+0+hi") << 0 << false << false;
+    QTest::newRow("from beyond the table") << QByteArray("CMD_chat+12+hi") << 12 << false << false;
+}
+
+void HostConnectionsTest::dispatchBindsMessagesToTheirConnection()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(int, from);
+    QFETCH(bool, fromHostUser);
+    QFETCH(bool, obeyed);
+
+    connectSlots(3);
+    login(1, "Ann");
+    login(2, "Bo");
+    out->take();
+
+    engine->dispatch(entry, from, fromHostUser);
+    QCOMPARE(!out->sent.isEmpty(), obeyed);
+    QCOMPARE(engine->players[2].name, QByteArray("Bo"));
+}
+
+void HostConnectionsTest::conversionErrorStopsOnlyThatMessage()
+{
+    connectSlots(2);
+    login(1, "Ann");
+    login(2, "Bo");
+    out->take();
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("CMD_chat.*'2x'"));
+    engine->dispatch("CMD_chat+2x+hi", 2, false);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("CMD_logininfo.*''"));
+    engine->dispatch("CMD_logininfo++1.0.1+Eve", 2, false);
+    QVERIFY(out->sent.isEmpty());
+    QCOMPARE(engine->players[2].name, QByteArray("Bo"));
+
+    engine->dispatch("CMD_chat+2+still here", 2, false);
+    QCOMPARE(out->to(1), QList<QByteArray>{"CMD_chat+Bo chats: still here"});
+}
+
+void HostConnectionsTest::closeTellsOthersAndFreesSlot()
+{
+    connectSlots(6);
+    login(1, "Ann");
+    login(2, "Bo");
+    login(6, "Spy");
+    engine->players[2].away = true;
+    engine->players[2].total = 77;
+    engine->players[2].scores[5] = 15;
+    out->take();
+
+    engine->slotClosed(2);
+    const QByteArray notice("CMD_playerdisconnected+2+Bo");
+    const QList<Sent> expected{{1, notice}, {3, notice}, {4, notice}, {5, notice}, {6, notice}};
+    QCOMPARE(out->take(), expected);
+    QVERIFY(!engine->players[2].connected);
+    QVERIFY(engine->players[2].name.isEmpty());
+    QVERIFY(!engine->players[2].away);
+    // The seat's card stays for whoever takes it over.
+    QCOMPARE(engine->players[2].total, 77);
+    QCOMPARE(engine->players[2].scores[5], 15);
+
+    // A spectator leaving is announced the same way; a second report of the same close is not.
+    engine->slotClosed(6);
+    engine->slotClosed(6);
+    const QByteArray spy("CMD_playerdisconnected+6+Spy");
+    QCOMPARE(out->take(), (QList<Sent>{{1, spy}, {3, spy}, {4, spy}, {5, spy}}));
+}
+
+void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce_data()
+{
+    QTest::addColumn<int>("leaving");
+    QTest::addColumn<bool>("teamgame");
+    QTest::addColumn<int>("nextSeat");
+
+    QTest::newRow("seat 2") << 2 << false << 3;
+    QTest::newRow("seat 3, team game") << 3 << true << 4;
+    QTest::newRow("seat 4") << 4 << false << 1;
+    QTest::newRow("seat 1 keeps the turn") << 1 << false << 1;
+}
+
+void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce()
+{
+    QFETCH(int, leaving);
+    QFETCH(bool, teamgame);
+    QFETCH(int, nextSeat);
+
+    connectSlots(5);
+    for (int seat = 1; seat <= 5; ++seat)
+        login(seat, "P" + QByteArray::number(seat));
+    engine->gamestarted = true;
+    engine->teamgame = teamgame;
+    engine->currentplayer = leaving;
+    for (int seat = 1; seat <= 4; ++seat) {
+        engine->players[seat].turns = 3;
+        engine->players[seat].scores.fill(HostEngine::kEmptyCell);
+    }
+    out->take();
+
+    engine->slotClosed(leaving);
+    engine->slotClosed(leaving);
+    QCOMPARE(engine->currentplayer, nextSeat);
+    qsizetype turnStarts = 0;
+    for (const Sent &s : out->sent)
+        turnStarts += s.slot == 5 && s.message.startsWith("CMD_nextplayer+");
+    QCOMPARE(turnStarts, leaving == 1 ? 0 : 1);
+}
+
+void HostConnectionsTest::closeOfFreeOrInvalidSlotDoesNothing()
+{
+    connectSlots(2);
+    login(1, "Ann");
+    out->take();
+    for (int slot : {-1, 0, 3, 9, 10, 11, 12, 1000})
+        engine->slotClosed(slot);
+    QVERIFY(out->sent.isEmpty());
+    QCOMPARE(engine->numslots, 2);
+    QVERIFY(engine->players[1].connected);
+}
+
+QTEST_GUILESS_MAIN(HostConnectionsTest)
+#include "tst_hostconnections.moc"
