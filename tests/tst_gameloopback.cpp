@@ -414,6 +414,7 @@ private slots:
     void tiedWinnersNamed();
     void restartWhileRunning();
     void arrivalAndDepartureMidGame();
+    void newcomerTakesSeatTheHostPlays();
 };
 
 void GameLoopbackTest::wholeGames_data()
@@ -788,6 +789,45 @@ void GameLoopbackTest::arrivalAndDepartureMidGame()
     QCOMPARE(copy.value(3), "*" + own.value(3));
     QCOMPARE(copy.mid(4), own.mid(4));
     QCOMPARE(copy.size(), 20);
+}
+
+void GameLoopbackTest::newcomerTakesSeatTheHostPlays()
+{
+    LoopbackGame host;
+    QVERIFY(host.seat({"Ann"}));
+    host.roundTrip();
+    TestClient *ann = host.at(1);
+    ann->send("CMD_startgame+1+f+false");
+    EXPECT_ALL(host, {"CMD_startgame+1+f+false", "CMD_nextplayer+1+1+0+0+"});
+
+    // The host's step for seat 2 is still pending when someone connects into that slot.
+    host.server.setTimer1Interval(60000);
+    rig({1, 2, 3, 4, 6});
+    ann->send("CMD_rolldice+1");
+    ann->send("CMD_setscore+1+12");
+    const QByteArray card = emptyCells(11) + cells({16, 0, 0, 16, 0});
+    EXPECT_ALL(host, {"CMD_thedice+1+y+1+1+1+2+2+3+3+4+4+5+6", "CMD_pscore+1+16+12" + card,
+                      "CMD_nextplayer+2+1+0+0+"});
+    QVERIFY(host.engine().timer1Enabled());
+    TestClient *bo = host.join("Bo", 2);
+    QVERIFY(bo);
+    QVERIFY(bo->waitForMessages(6));
+    QCOMPARE(bo->takeAll(), (QList<QByteArray>{"CMD_existingplayers+1+Ann", "CMD_nextplayer+2+1+0+0+",
+                                               "CMD_pscore+1+16+*" + card, "CMD_pscore+2+0+*" + emptyCells(16),
+                                               "CMD_pscore+3+0+*" + emptyCells(16),
+                                               "CMD_pscore+4+0+*" + emptyCells(16)}));
+
+    // The pending step comes and finds a person in the seat: it does nothing.
+    host.server.setTimer1Interval(kHostStepMs);
+    QVERIFY(TestClient::waitUntil([&] { return !host.engine().timer1Enabled(); }));
+    QCOMPARE(host.roundTrip(), (QMap<int, QList<QByteArray>>{{1, {}}, {2, {}}}));
+
+    rig({6, 6, 6, 5, 5});
+    bo->send("CMD_rolldice+2");
+    bo->send("CMD_setscore+2+8");
+    const QByteArray full = emptyCells(7) + "+28" + emptyCells(4) + cells({0, 0, 28, 0});
+    EXPECT_ALL(host, {"CMD_thedice+2+y+1+1+6+2+6+3+6+4+5+5+5", "CMD_pscore+2+28+8" + full,
+                      "CMD_nextplayer+1+2+16+0+"});
 }
 
 QTEST_GUILESS_MAIN(GameLoopbackTest)
