@@ -13,7 +13,6 @@
 #include "client/clienttexts.h"
 #include "rules/dicerandom.h"
 #include "windows/tabout.h"
-#include "windows/tallylist.h"
 #include "windows/thelp.h"
 #include "windows/tspylist.h"
 
@@ -56,13 +55,7 @@ Tchat::~Tchat()
 void Tchat::setWindows(const TchatWindows &windows)
 {
     windows_ = windows;
-    if (windows_.tally) {
-        // The tally's own problems (a damaged or unwritable file) are told in the chat.
-        if (!windows_.tally->problem().isEmpty())
-            addlinetochat(windows_.tally->problem(), kBlue);
-        connect(windows_.tally, &Ttallylist::problemReported, this,
-                [this](const QString &text) { addlinetochat(text, kBlue); });
-    }
+    connectTally();
 }
 
 void Tchat::showEvent(QShowEvent *event)

@@ -94,6 +94,16 @@ public:
 
     void clearall();
 
+    // ---- tally (tchattally.cpp) ----
+
+    // Fills the tally window's "Players In Current Game" with the other seated players.
+    void loadchecklist();
+    void ViewTally1Click();
+    // A game has ended with this winner text (several winners joined by " and ").
+    void recordGameResult(const QString &winnerText);
+    // A seat's cell of a category has just been scored; counts the user's own fives of a kind.
+    void countOwnFiveOfAKind(int seat, int category, const QString &cellText);
+
     // ---- client state, readable by tests and by the later parts of the client ----
 
     QString myname;
@@ -153,6 +163,9 @@ private:
     void havewrongversion(const QByteArray &data);
     void updateTimer1();
     void showMessage(const QString &text);
+
+    // Hands the tally window its player list and shows its problems in the chat.
+    void connectTally();
 
     // ---- menus that need nothing of the later parts ----
     // Both "Scroll Chat Off" entries share one state; checked is the new state of the one chosen.

@@ -344,7 +344,8 @@ void Tchat::buildMenus()
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));
-    action(view, "ViewTally1", QStringLiteral("View Tally"));
+    connect(action(view, "ViewTally1", QStringLiteral("View Tally")), &QAction::triggered, this,
+            &Tchat::ViewTally1Click);
     connect(action(view, "SpyList1", QStringLiteral("Spy List")), &QAction::triggered, this, &Tchat::SpyList1Click);
     action(view, "PhraseList1", QStringLiteral("Phrase List"));
 
