@@ -716,7 +716,7 @@ void TallyTest::killedSaveKeepsOldFile()
 {
     const QString path = TallyFile::defaultPath();
     const QDir dir(QFileInfo(path).path());
-    for (const QString &name : dir.entryList(QDir::Files))
+    for (const QString &name : dir.entryList({QStringLiteral("morvellotally.tld*")}, QDir::Files))
         QFile::remove(dir.filePath(name));
     Tlzrw1 doit;
     TallyFile::save(doit, tableWith({QStringLiteral("Klot")}), path);

@@ -91,17 +91,22 @@ void HostEngine::findplayer()
         return;
     }
 
-    tplayer &current = players[std::size_t(currentplayer)];
-    current.choice = 0;
-    sendToAll(MessageBuilder("CMD_nextplayer")
-                  .field(currentplayer)
-                  .field(current.turns)
-                  .field(current.total)
-                  .field(rolls)
-                  .field("")
-                  .finish());
+    players[std::size_t(currentplayer)].choice = 0;
+    sendToAll(nextPlayerMessage());
     if (isComputerSeat(currentplayer))
         enableTimer1();
+}
+
+QByteArray HostEngine::nextPlayerMessage() const
+{
+    const tplayer &current = players[std::size_t(currentplayer)];
+    return MessageBuilder("CMD_nextplayer")
+        .field(currentplayer)
+        .field(current.turns)
+        .field(current.total)
+        .field(rolls)
+        .field("")
+        .finish();
 }
 
 void HostEngine::rolldice(const QByteArray &data)

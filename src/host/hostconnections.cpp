@@ -147,14 +147,7 @@ void HostEngine::receivedlogininfo(const QByteArray &data)
 
     if (gamestarted) {
         // Bring the newcomer up to date: whose turn it is, how far it has gone, and the cards.
-        const tplayer &current = players[currentplayer];
-        sendTo(slot, MessageBuilder("CMD_nextplayer")
-                         .field(currentplayer)
-                         .field(current.turns)
-                         .field(current.total)
-                         .field(rolls)
-                         .field("")
-                         .finish());
+        sendTo(slot, nextPlayerMessage());
         for (int seat = 1; seat <= 4; ++seat) {
             MessageBuilder card("CMD_pscore");
             card.field(seat).field(players[seat].total).field("*");

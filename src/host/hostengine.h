@@ -137,6 +137,8 @@ private:
     void refuseScore(int seat, const QByteArray &message);
     // A computer seat asked for a roll after its third: the turn must still end.
     void playSpentTurn(int seat);
+    // "CMD_nextplayer" for the current seat as the turn stands.
+    QByteArray nextPlayerMessage() const;
 
     HostOutput &output_;
     DiceRandom &random_;

@@ -5,10 +5,10 @@
 
 #include <exception>
 
-// Raised by the compressor; the text is shown to the user as it stands.
-class ELzrw1Exception : public std::exception {
+// An error whose text is shown to the user as it stands.
+class TextError : public std::exception {
 public:
-    explicit ELzrw1Exception(QString text)
+    explicit TextError(QString text)
         : text_(std::move(text))
         , utf8_(text_.toUtf8())
     {
@@ -19,6 +19,12 @@ public:
 private:
     QString text_;
     QByteArray utf8_;
+};
+
+// Raised by the compressor.
+class ELzrw1Exception : public TextError {
+public:
+    using TextError::TextError;
 };
 
 // The coder could not get its hash table.

@@ -7,22 +7,13 @@
 #include <QStringList>
 
 #include <array>
-#include <exception>
+
+#include "tally/lzrw1error.h"
 
 // A counter that is not a number, or a dump that cannot be read.
-class TallyError : public std::exception {
+class TallyError : public TextError {
 public:
-    explicit TallyError(QString text)
-        : text_(std::move(text))
-        , utf8_(text_.toUtf8())
-    {
-    }
-    const QString &text() const { return text_; }
-    const char *what() const noexcept override { return utf8_.constData(); }
-
-private:
-    QString text_;
-    QByteArray utf8_;
+    using TextError::TextError;
 };
 
 // The tally counters as texts: 9 columns; row 0 the local player's own totals, then one row per
