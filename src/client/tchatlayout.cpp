@@ -91,8 +91,6 @@ QLabel *caption(QWidget *parent, const QString &name, const QString &text, const
 
 void Tchat::buildWindow()
 {
-    // The large pictures decode meanwhile; the parts that need them are built last.
-    pictures_.preload({kBoardPicture, kCardPicture, kTrayPicture, kWinnerPicture});
     setWindowTitle(ClientText::caption);
     setWindowIcon(QPixmap(QStringLiteral(":/images/icon.png")));
     setFont(arial(8));
