@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
@@ -408,6 +409,14 @@ void TchatTest::timerRunsOnlyWithWork()
     f.chat.receiveBytes(ff("CMD_havewrongversion+A#CMD_havewrongversion+B#CMD_havewrongversion+C#"));
     QTRY_COMPARE(f.lines().size(), 4);
     QTRY_VERIFY(!f.chat.timer1Active());
+
+    // Taken up without waiting when the timer was idle, the queue still goes one message per
+    // tick: eight messages take at least seven ticks.
+    QElapsedTimer clock;
+    clock.start();
+    f.chat.receiveBytes(QByteArray(ff("CMD_havewrongversion+D#")).repeated(8));
+    QTRY_COMPARE(f.lines().size(), 12);
+    QVERIFY2(clock.elapsed() >= 7, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
 }
 
 void TchatTest::chatLineBoldUpToFirstColon_data()

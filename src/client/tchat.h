@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QQueue>
@@ -176,6 +177,7 @@ private:
     QTcpSocket *sock_ = nullptr;
     QTcpSocket *sock11_ = nullptr;
     QTimer *Timer1 = nullptr;
+    QElapsedTimer lastTick_;   // invalid until Timer1 first ticks
     MessageFramer framer_;
     QQueue<QByteArray> receivedlist_;
     bool sockWasConnected_ = false;
