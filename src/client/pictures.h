@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QHash>
 #include <QPixmap>
 #include <QString>
 
-// The main window's pictures, decoded once each: several widgets show the same resource.
-class Pictures {
-public:
-    // The picture of a resource; a missing resource gives a null pixmap.
-    QPixmap pixmap(const QString &path);
+// The game's pictures, by resource path (":/images/board.png"). Each is made once and shared.
+// Where the build compiled in a decoded copy (":/decoded/images/board.png") that copy is used,
+// which spares the start the PNG decoding; the PNG itself is the fallback.
+namespace Pictures {
 
-private:
-    QHash<QString, QPixmap> cache_;
-};
+// A missing resource gives a null pixmap.
+QPixmap pixmap(const QString &path);
+
+} // namespace Pictures

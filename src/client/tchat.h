@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "client/namedmutex.h"
-#include "client/pictures.h"
 #include "client/soundplayer.h"
 #include "host/protocol/messageframer.h"
 
@@ -171,7 +170,6 @@ private:
     bool shownOnce_ = false;
 
     NamedMutex mutex_;
-    Pictures pictures_;
     SoundPlayer sounds_;
 
     QTcpSocket *sock_ = nullptr;

@@ -1,5 +1,6 @@
 #include "windows/tallylist.h"
 
+#include "client/pictures.h"
 #include "tally/tallyfile.h"
 
 #include <QFrame>
@@ -90,7 +91,7 @@ void Ttallylist::buildWindow()
     setWindowTitle(QStringLiteral("Morvello - Tally List"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 10));
 
-    const QPixmap background(QStringLiteral(":/images/background.png"));
+    const QPixmap background = Pictures::pixmap(QStringLiteral(":/images/background.png"));
     QPalette colours = palette();
     if (background.isNull())
         colours.setColor(QPalette::Window, QColor(0x2f, 0x5d, 0x3a));
