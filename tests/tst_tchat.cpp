@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -18,6 +19,7 @@
 #include <memory>
 
 #include "client/hostlookup.h"
+#include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "host/protocol/message.h"
 #include "host/tserver.h"
@@ -143,6 +145,7 @@ private slots:
     void malformedRosterMessagesChangeNothing_data();
     void malformedRosterMessagesChangeNothing();
     void enteredSoundFollowsPlaySounds();
+    void soundModuleLoadsWithTheFirstSound();
     void oneOrTwoParametersOnlyShowTheLoadingLine_data();
     void oneOrTwoParametersOnlyShowTheLoadingLine();
     void capitalTrueJoinsAndOpensSideConnection();
@@ -571,6 +574,27 @@ void TchatTest::enteredSoundFollowsPlaySounds()
     f.action(QStringLiteral("PlaySounds1"))->setChecked(true);
     f.deliver("CMD_newplayerinfo+2+Bob#");
     QCOMPARE(f.chat.sounds().lastRequested(), QStringLiteral("entered"));
+}
+
+void TchatTest::soundModuleLoadsWithTheFirstSound()
+{
+    SoundPlayer player;
+    QVERIFY(!player.canPlay());
+    player.play(QStringLiteral("nosuchsound"));
+    QVERIFY(!player.canPlay());
+    player.play(QStringLiteral("Entered"));
+    QVERIFY(player.canPlay());
+    QCOMPARE(player.lastRequested(), QStringLiteral("entered"));
+    player.play(QStringLiteral("turn"));
+    QCOMPARE(player.lastRequested(), QStringLiteral("turn"));
+
+    // Without the module the game is silent and goes on; the module is looked for once.
+    SoundPlayer silent(QStringLiteral("/nonexistent/morvello_sound"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^No sound: ")));
+    silent.play(QStringLiteral("entered"));
+    QVERIFY(!silent.canPlay());
+    silent.play(QStringLiteral("turn"));
+    QCOMPARE(silent.lastRequested(), QStringLiteral("turn"));
 }
 
 void TchatTest::oneOrTwoParametersOnlyShowTheLoadingLine_data()
