@@ -62,10 +62,10 @@ QImage DecodedPicture::decode(QByteArrayView bytes)
     const qsizetype row = qsizetype(header.width) * 4;
     if (bytes.size() != qsizetype(sizeof header) + row * qsizetype(header.height))
         return {};
-    QImage image(int(header.width), int(header.height), QImage::Format(header.format));
-    if (image.isNull())
-        return {};
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(image.scanLine(y), bytes.data() + sizeof header + y * row, size_t(row));
-    return image;
+    const auto *pixels = reinterpret_cast<const uchar *>(bytes.data()) + sizeof header;
+    const QImage inPlace(pixels, int(header.width), int(header.height), row, QImage::Format(header.format));
+    // Pixels are read a word at a time; bytes that do not start on a word get a copy.
+    if (reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
+        return inPlace.copy();
+    return inPlace;
 }

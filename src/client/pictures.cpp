@@ -12,9 +12,11 @@ QPixmap Pictures::pixmap(const QString &path)
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
     if (path.startsWith(QLatin1String(":/"))) {
+        // Used in place, so only a copy stored uncompressed will do.
         const QResource decoded(QStringLiteral(":/decoded/") + path.mid(2));
-        if (decoded.isValid())
-            pixmap = QPixmap::fromImage(DecodedPicture::decode(decoded.uncompressedData()));
+        if (decoded.isValid() && decoded.compressionAlgorithm() == QResource::NoCompression)
+            pixmap = QPixmap::fromImage(
+                DecodedPicture::decode(QByteArrayView(decoded.data(), decoded.size())));
     }
     if (pixmap.isNull())
         pixmap.load(path);
