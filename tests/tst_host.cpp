@@ -1,5 +1,6 @@
 // The host over real loopback sockets: slots, login, relay, closing and the guards on input.
 #include <QRegularExpression>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <array>
@@ -106,6 +107,7 @@ private slots:
     void loginAnnouncesAndReportsOtherVersion();
     void chatAndActionReachEveryone();
     void burstIsHandledInOrderAndDispatcherIdles();
+    void burstGoesOutAtMostOnePerTick();
     void seatAndSpectatorLeaving();
     void disconnectsockClosesOnlyConnectedSlots();
     void spoofedSlotsAreRefused();
@@ -261,6 +263,35 @@ void HostTest::burstIsHandledInOrderAndDispatcherIdles()
     // Nothing left to handle: the dispatcher no longer ticks.
     QTRY_VERIFY(!host.server.dispatcherRunning());
     QCOMPARE(host.server.queuedMessages(), 0);
+}
+
+void HostTest::burstGoesOutAtMostOnePerTick()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    QVERIFY(host.join("Bo", 2));
+    QVERIFY(host.settle());
+    QTRY_VERIFY(!host.server.dispatcherRunning());
+
+    // Whether the first message goes at once or not, each further one waits for a tick of
+    // its own: ten messages are not all handled before nine ticks have passed.
+    constexpr int kBurst = 10;
+    constexpr int kTickMs = 10;
+    QByteArray burst;
+    for (int i = 0; i < kBurst; ++i)
+        burst += chatOf(1, QByteArray::number(i)) + kTerminator;
+    QElapsedTimer clock;
+    clock.start();
+    host.bySlot[1]->sendRaw(burst);
+    for (int i = 0; i < kBurst; ++i)
+        QCOMPARE(host.bySlot[2]->nextMessage(), "CMD_chat+Ann chats: " + QByteArray::number(i));
+    QVERIFY2(clock.elapsed() >= (kBurst - 1) * kTickMs, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+
+    // A message after a pause is handled and the dispatcher goes idle again.
+    QTest::qWait(2 * kTickMs);
+    host.bySlot[1]->send(chatOf(1, "late"));
+    QCOMPARE(host.bySlot[2]->nextMessage(), QByteArray("CMD_chat+Ann chats: late"));
+    QTRY_VERIFY(!host.server.dispatcherRunning());
 }
 
 void HostTest::seatAndSpectatorLeaving()

@@ -1,13 +1,20 @@
 // The pictures and sounds compiled into the game: each must be present under its resource path,
 // decode, and have the size or sample format the windows and the sound player rely on.
 
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QPixmap>
+#include <QResource>
 #include <QTest>
 #include <QtEndian>
 
+#include <cstring>
 #include <optional>
+
+#include "client/decodedpicture.h"
+#include "client/pictures.h"
 
 namespace {
 
@@ -86,6 +93,10 @@ private slots:
     void pictureHasItsSize_data();
     void pictureHasItsSize();
     void diceFacesAreDistinct();
+    void decodedCopiesMatchTheirPictures();
+    void picturesComeFromDecodedCopyOrFile();
+    void damagedDecodedPicturesAreRefused_data();
+    void damagedDecodedPicturesAreRefused();
     void soundHasItsFormat_data();
     void soundHasItsFormat();
 };
@@ -143,6 +154,77 @@ void ResourcesTest::diceFacesAreDistinct()
         for (qsizetype j = i + 1; j < faces.size(); ++j)
             QVERIFY2(faces.at(i) != faces.at(j), qPrintable(QStringLiteral("%1 and %2 are alike").arg(i).arg(j)));
     }
+}
+
+void ResourcesTest::decodedCopiesMatchTheirPictures()
+{
+    // Every PNG has a decoded copy showing exactly what a pixmap made from the PNG shows.
+    int pictures = 0;
+    QDirIterator it(QStringLiteral(":/images"), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        ++pictures;
+        const QResource decoded(QStringLiteral(":/decoded/") + path.mid(2));
+        QVERIFY2(decoded.isValid(), qPrintable(path));
+        QCOMPARE(decoded.compressionAlgorithm(), QResource::NoCompression);
+        const QImage copy = DecodedPicture::decode(QByteArrayView(decoded.data(), decoded.size()));
+        QVERIFY2(!copy.isNull(), qPrintable(path));
+        const QImage fromFile = QPixmap(path).toImage();
+        QCOMPARE(copy.format(), fromFile.format());
+        QVERIFY2(copy == fromFile, qPrintable(path));
+    }
+    QVERIFY(pictures >= 30);
+}
+
+void ResourcesTest::picturesComeFromDecodedCopyOrFile()
+{
+    const QPixmap board = Pictures::pixmap(QStringLiteral(":/images/board.png"));
+    QCOMPARE(board.size(), QSize(533, 312));
+    QVERIFY(board.hasAlphaChannel());
+    QCOMPARE(Pictures::pixmap(QStringLiteral(":/images/board.png")).cacheKey(), board.cacheKey());
+    QVERIFY(!Pictures::pixmap(QStringLiteral(":/images/background.png")).hasAlphaChannel());
+
+    // Without a decoded copy the file itself is read; a missing picture is a null pixmap.
+    QCOMPARE(Pictures::pixmap(QStringLiteral(":/images/lobby.jpg")).size(), QSize(240, 180));
+    QVERIFY(Pictures::pixmap(QStringLiteral(":/images/none.png")).isNull());
+}
+
+void ResourcesTest::damagedDecodedPicturesAreRefused_data()
+{
+    QImage image(3, 2, QImage::Format_ARGB32);
+    image.fill(qRgba(10, 20, 30, 128));
+    image.setPixel(2, 1, qRgba(200, 100, 0, 255));
+    const QByteArray good = DecodedPicture::encode(image);
+    const QImage back = DecodedPicture::decode(good);
+    QVERIFY(!back.isNull());
+    QCOMPARE(back, image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    QCOMPARE(back.constBits(), reinterpret_cast<const uchar *>(good.constData()) + 16);   // in place
+    // Bytes that do not start on a word boundary give a copy with the same pixels.
+    const QByteArray shifted = ' ' + good;
+    const QImage moved = DecodedPicture::decode(QByteArrayView(shifted).sliced(1));
+    QCOMPARE(moved, back);
+
+    auto withWord = [&](int offset, quint32 value) {
+        QByteArray bytes = good;
+        std::memcpy(bytes.data() + offset, &value, sizeof value);
+        return bytes;
+    };
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("header only") << good.left(16);
+    QTest::newRow("one byte short") << good.chopped(1);
+    QTest::newRow("one byte over") << good + '\0';
+    QTest::newRow("wrong magic") << QByteArray("PNG!") + good.mid(4);
+    QTest::newRow("zero width") << withWord(4, 0);
+    QTest::newRow("huge width") << withWord(4, 0x40000000);
+    QTest::newRow("huge height") << withWord(8, 0xFFFFFFFF);
+    QTest::newRow("other format") << withWord(12, QImage::Format_Indexed8);
+}
+
+void ResourcesTest::damagedDecodedPicturesAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(DecodedPicture::decode(bytes).isNull());
 }
 
 void ResourcesTest::soundHasItsFormat_data()
@@ -206,5 +288,5 @@ void ResourcesTest::soundHasItsFormat()
     QVERIFY2(loudest < fullScale, qPrintable(QStringLiteral("clips at %1").arg(loudest)));
 }
 
-QTEST_GUILESS_MAIN(ResourcesTest)
+QTEST_MAIN(ResourcesTest)
 #include "tst_resources.moc"

@@ -38,6 +38,7 @@ private slots:
     void restartKeepsTotalsAndStartsANewSession();
     void unreadableFileIsReportedOnce();
     void okHides();
+    void contentsWaitForTheFirstShow();
 
 private:
     QLabel *label(const QString &name) const { return window_->findChild<QLabel *>(name); }
@@ -50,7 +51,8 @@ private:
             texts.append(text(QStringLiteral("label_%1").arg(i)));
         return texts;
     }
-    void open()
+    // Creates the window as start-up does, and shows it unless told not to.
+    void open(bool show = true)
     {
         window_ = std::make_unique<Ttallylist>();
         window_->setConfirmation([this](const QString &question) {
@@ -60,6 +62,8 @@ private:
         window_->setChecklistLoader([this] {
             window_->setCurrentPlayers(TallyTable::opponentsAtTable(seats_, 1));
         });
+        if (show)
+            window_->show();
     }
     void check(QListWidget *list, int index, Qt::CheckState state)
     {
@@ -259,6 +263,35 @@ void TallyWindowTest::okHides()
     QVERIFY(window_->isHidden());
     window_->show();
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("0"));
+}
+
+void TallyWindowTest::contentsWaitForTheFirstShow()
+{
+    // The first run after a damaged file, with one game of the local player's counted before
+    // the window was ever opened.
+    window_.reset();
+    QFile file(TallyFile::defaultPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a tally");
+    file.close();
+    open(false);
+    QVERIFY(!list(QStringLiteral("listbox_tally")));
+    QVERIFY(!window_->problem().isEmpty());
+    window_->addtomine(1);
+    QVERIFY(!label(QStringLiteral("mylabel_1")));
+
+    window_->show();
+    QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("1"));
+    QCOMPARE(text(QStringLiteral("label_message")), window_->problem());
+    QVERIFY(!label(QStringLiteral("label_message"))->isHidden());
+
+    // A game recorded first builds them too, with the tallied players of an earlier run.
+    tally({QStringLiteral("Klot")});
+    open(false);
+    window_->addgame(QStringLiteral("Klot"));
+    QCOMPARE(items(list(QStringLiteral("listbox_tally"))), QStringList{QStringLiteral("Klot [x]")});
+    QCOMPARE(items(window_->checklist()), (QStringList{QStringLiteral("Klot [x]"), QStringLiteral("Ann")}));
+    QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("2"));
 }
 
 QTEST_MAIN(TallyWindowTest)

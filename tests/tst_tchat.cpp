@@ -1,11 +1,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -17,6 +19,7 @@
 #include <memory>
 
 #include "client/hostlookup.h"
+#include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "host/protocol/message.h"
 #include "host/tserver.h"
@@ -142,6 +145,7 @@ private slots:
     void malformedRosterMessagesChangeNothing_data();
     void malformedRosterMessagesChangeNothing();
     void enteredSoundFollowsPlaySounds();
+    void soundModuleLoadsWithTheFirstSound();
     void oneOrTwoParametersOnlyShowTheLoadingLine_data();
     void oneOrTwoParametersOnlyShowTheLoadingLine();
     void capitalTrueJoinsAndOpensSideConnection();
@@ -408,6 +412,14 @@ void TchatTest::timerRunsOnlyWithWork()
     f.chat.receiveBytes(ff("CMD_havewrongversion+A#CMD_havewrongversion+B#CMD_havewrongversion+C#"));
     QTRY_COMPARE(f.lines().size(), 4);
     QTRY_VERIFY(!f.chat.timer1Active());
+
+    // Taken up without waiting when the timer was idle, the queue still goes one message per
+    // tick: eight messages take at least seven ticks.
+    QElapsedTimer clock;
+    clock.start();
+    f.chat.receiveBytes(QByteArray(ff("CMD_havewrongversion+D#")).repeated(8));
+    QTRY_COMPARE(f.lines().size(), 12);
+    QVERIFY2(clock.elapsed() >= 7, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
 }
 
 void TchatTest::chatLineBoldUpToFirstColon_data()
@@ -562,6 +574,27 @@ void TchatTest::enteredSoundFollowsPlaySounds()
     f.action(QStringLiteral("PlaySounds1"))->setChecked(true);
     f.deliver("CMD_newplayerinfo+2+Bob#");
     QCOMPARE(f.chat.sounds().lastRequested(), QStringLiteral("entered"));
+}
+
+void TchatTest::soundModuleLoadsWithTheFirstSound()
+{
+    SoundPlayer player;
+    QVERIFY(!player.canPlay());
+    player.play(QStringLiteral("nosuchsound"));
+    QVERIFY(!player.canPlay());
+    player.play(QStringLiteral("Entered"));
+    QVERIFY(player.canPlay());
+    QCOMPARE(player.lastRequested(), QStringLiteral("entered"));
+    player.play(QStringLiteral("turn"));
+    QCOMPARE(player.lastRequested(), QStringLiteral("turn"));
+
+    // Without the module the game is silent and goes on; the module is looked for once.
+    SoundPlayer silent(QStringLiteral("/nonexistent/morvello_sound"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^No sound: ")));
+    silent.play(QStringLiteral("entered"));
+    QVERIFY(!silent.canPlay());
+    silent.play(QStringLiteral("turn"));
+    QCOMPARE(silent.lastRequested(), QStringLiteral("turn"));
 }
 
 void TchatTest::oneOrTwoParametersOnlyShowTheLoadingLine_data()

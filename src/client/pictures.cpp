@@ -1,29 +1,26 @@
 #include "client/pictures.h"
 
-Pictures::~Pictures()
-{
-    for (auto &[path, decoding] : pending_)
-        decoding.wait();
-}
+#include <QPixmapCache>
+#include <QResource>
 
-void Pictures::preload(const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        if (pending_.count(path))
-            continue;
-        pending_.emplace(path, std::async(std::launch::async, [path] {
-            // Converted here too, so that the window thread only wraps the result.
-            return QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        }));
-    }
-}
+#include "client/decodedpicture.h"
 
 QPixmap Pictures::pixmap(const QString &path)
 {
-    auto decoding = pending_.find(path);
-    if (decoding == pending_.end())
-        return QPixmap(path);
-    QImage image = decoding->second.get();
-    pending_.erase(decoding);
-    return QPixmap::fromImage(std::move(image));
+    const QString key = QStringLiteral("morvello:") + path;
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    if (path.startsWith(QLatin1String(":/"))) {
+        // Used in place, so only a copy stored uncompressed will do.
+        const QResource decoded(QStringLiteral(":/decoded/") + path.mid(2));
+        if (decoded.isValid() && decoded.compressionAlgorithm() == QResource::NoCompression)
+            pixmap = QPixmap::fromImage(
+                DecodedPicture::decode(QByteArrayView(decoded.data(), decoded.size())));
+    }
+    if (pixmap.isNull())
+        pixmap.load(path);
+    if (!pixmap.isNull())
+        QPixmapCache::insert(key, pixmap);
+    return pixmap;
 }

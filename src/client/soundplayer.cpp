@@ -1,35 +1,43 @@
 #include "client/soundplayer.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QSoundEffect>
-#include <QUrl>
 
-SoundPlayer::SoundPlayer() = default;
+#include "client/soundbackend.h"
 
-SoundPlayer::~SoundPlayer()
+SoundPlayer::SoundPlayer(const QString &modulePath)
+    : modulePath_(modulePath)
 {
-    qDeleteAll(effects_);
 }
+
+// The module is never unloaded: Qt Multimedia, which came with it, keeps its global state
+// until the process ends.
+SoundPlayer::~SoundPlayer() = default;
 
 void SoundPlayer::play(const QString &name)
 {
     const QString key = name.toLower();
     lastRequested_ = key;
-    QSoundEffect *effect = effects_.value(key);
-    if (!effect) {
-        const QString path = QStringLiteral(":/sounds/%1.wav").arg(key);
-        // A missing sound is skipped without a word, as a sound that cannot play is.
-        if (!QFile::exists(path))
-            return;
-        effect = new QSoundEffect;
-        effect->setSource(QUrl(QStringLiteral("qrc") + path));
-        effects_.insert(key, effect);
+    const QString path = QStringLiteral(":/sounds/%1.wav").arg(key);
+    // A missing sound is skipped without a word, as a sound that cannot play is.
+    if (!QFile::exists(path))
+        return;
+    if (!moduleTried_)
+        loadModule();
+    if (backend_)
+        backend_->play(path);
+}
+
+void SoundPlayer::loadModule()
+{
+    moduleTried_ = true;
+    module_.setFileName(modulePath_.isEmpty()
+                            ? QCoreApplication::applicationDirPath() + QStringLiteral("/morvello_sound")
+                            : modulePath_);
+    const auto create = reinterpret_cast<CreateSoundBackend>(module_.resolve(kSoundBackendEntry));
+    if (!create) {
+        qWarning("No sound: %s", qPrintable(module_.errorString()));
+        return;
     }
-    // Without an audio server an effect never reports that it has finished; stop() is
-    // what makes it playable again.
-    if (current_)
-        current_->stop();
-    effect->stop();
-    effect->play();
-    current_ = effect;
+    backend_.reset(create());
 }

@@ -1,16 +1,20 @@
 #pragma once
 
-#include <QHash>
+#include <QLibrary>
 #include <QString>
+#include <memory>
 
-class QSoundEffect;
+class SoundBackend;
 
 // Plays the game's short WAVE resources (":/sounds/<name>.wav") in the background. A new
-// sound cuts off the one still playing. Effects are made on first use, so a game that never
-// plays a sound never starts the audio system.
+// sound cuts off the one still playing. The sound module (beside the executable) is loaded
+// with the first sound, so a game that never plays one never starts the audio system; without
+// the module the game is silent.
 class SoundPlayer {
 public:
-    SoundPlayer();
+    // The module's path without its platform's prefix and suffix; empty for the one beside
+    // the executable.
+    explicit SoundPlayer(const QString &modulePath = QString());
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer &) = delete;
     SoundPlayer &operator=(const SoundPlayer &) = delete;
@@ -18,9 +22,15 @@ public:
     void play(const QString &name);
     // The last sound asked for, played or not (for tests); empty before the first.
     const QString &lastRequested() const { return lastRequested_; }
+    // Whether the module has been loaded (only a sound asked for tries).
+    bool canPlay() const { return backend_ != nullptr; }
 
 private:
-    QHash<QString, QSoundEffect *> effects_;
-    QSoundEffect *current_ = nullptr;
+    void loadModule();
+
+    QString modulePath_;
+    QLibrary module_;
+    bool moduleTried_ = false;
+    std::unique_ptr<SoundBackend> backend_;
     QString lastRequested_;
 };

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QQueue>
@@ -12,7 +13,6 @@
 #include <memory>
 
 #include "client/namedmutex.h"
-#include "client/pictures.h"
 #include "client/soundplayer.h"
 #include "host/protocol/messageframer.h"
 
@@ -183,12 +183,12 @@ private:
     bool shownOnce_ = false;
 
     NamedMutex mutex_;
-    Pictures pictures_;
     SoundPlayer sounds_;
 
     QTcpSocket *sock_ = nullptr;
     QTcpSocket *sock11_ = nullptr;
     QTimer *Timer1 = nullptr;
+    QElapsedTimer lastTick_;   // invalid until Timer1 first ticks
     MessageFramer framer_;
     QQueue<QByteArray> receivedlist_;
     bool sockWasConnected_ = false;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -26,6 +27,8 @@ constexpr quint16 kSideConnectionPort = 9001;
 
 // Phrase buttons unlock on the tick after the count passes this.
 constexpr int kPhraseLockTicks = 100;
+
+constexpr int kTimer1IntervalMs = 1;
 
 } // namespace
 
@@ -188,14 +191,21 @@ void Tchat::updateTimer1()
 {
     // The 1 ms timer only runs while it has work, so an idle game costs nothing.
     const bool busy = !receivedlist_.isEmpty() || !phraseready;
-    if (busy && !Timer1->isActive())
-        Timer1->start();
-    else if (!busy && Timer1->isActive())
+    if (busy && !Timer1->isActive()) {
+        // Work that finds the timer stopped is taken up as soon as a tick has passed since the
+        // last one, which may be at once.
+        const qint64 since = lastTick_.isValid() ? lastTick_.elapsed() : kTimer1IntervalMs;
+        Timer1->start(int(std::clamp<qint64>(kTimer1IntervalMs - since, 0, kTimer1IntervalMs)));
+    } else if (!busy && Timer1->isActive()) {
         Timer1->stop();
+    }
 }
 
 void Tchat::Timer1Timer()
 {
+    lastTick_.start();
+    if (Timer1->isActive() && Timer1->interval() != kTimer1IntervalMs)
+        Timer1->setInterval(kTimer1IntervalMs);
     processsocktimer();
     if (!phraseready) {
         ++phraseticks;

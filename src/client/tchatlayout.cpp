@@ -20,6 +20,7 @@
 
 #include "client/clickablelabel.h"
 #include "client/clienttexts.h"
+#include "client/pictures.h"
 
 namespace {
 
@@ -91,10 +92,8 @@ QLabel *caption(QWidget *parent, const QString &name, const QString &text, const
 
 void Tchat::buildWindow()
 {
-    // The large pictures decode meanwhile; the parts that need them are built last.
-    pictures_.preload({kBoardPicture, kCardPicture, kTrayPicture, kWinnerPicture});
     setWindowTitle(ClientText::caption);
-    setWindowIcon(QPixmap(QStringLiteral(":/images/icon.png")));
+    setWindowIcon(Pictures::pixmap(QStringLiteral(":/images/icon.png")));
     setFont(arial(8));
 
     auto *client = new QWidget(this);
@@ -121,7 +120,7 @@ void Tchat::buildWindow()
     buildChat(panel)->setGeometry(1, 315, 533, 157);
     buildMenus();
     buildPhraseButtons(panel);
-    auto *logo = picture(panel, QStringLiteral("Image4"), pictures_.pixmap(QStringLiteral(":/images/logo.png")),
+    auto *logo = picture(panel, QStringLiteral("Image4"), Pictures::pixmap(QStringLiteral(":/images/logo.png")),
                          {680, 435, 55, 27});
     logo->setCursor(Qt::PointingHandCursor);
     buildScorecard(panel)->setGeometry(535, 1, 281, 426);
@@ -136,10 +135,10 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     board->setObjectName(QStringLiteral("panel_board"));
     const int w = 533;
     const int h = 312;
-    picture(board, QStringLiteral("Image1"), pictures_.pixmap(kBoardPicture), {0, 0, w, h});
-    picture(board, QStringLiteral("Image2"), pictures_.pixmap(kTrayPicture), {w - 67, 6, 58, 181});
+    picture(board, QStringLiteral("Image1"), Pictures::pixmap(kBoardPicture), {0, 0, w, h});
+    picture(board, QStringLiteral("Image2"), Pictures::pixmap(kTrayPicture), {w - 67, 6, 58, 181});
 
-    picture(board, QStringLiteral("image_bonusback"), pictures_.pixmap(QStringLiteral(":/images/bonusback.png")),
+    picture(board, QStringLiteral("image_bonusback"), Pictures::pixmap(QStringLiteral(":/images/bonusback.png")),
             {0, 0, 44, 55})
         ->hide();
     picture(board, QStringLiteral("image_bonus"), QPixmap(), {4, 4, 32, 32})->hide();
@@ -148,24 +147,24 @@ QWidget *Tchat::buildBoard(QWidget *parent)
                              Qt::AlignCenter);
     status->setFont(arial(10, true));
 
-    picture(board, QStringLiteral("image_winner"), pictures_.pixmap(kWinnerPicture), {104, 57, 276, 57})->hide();
+    picture(board, QStringLiteral("image_winner"), Pictures::pixmap(kWinnerPicture), {104, 57, 276, 57})->hide();
     QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {40, 91, 401, 25},
                              Qt::AlignCenter);
     winner->setFont(arial(14, true));
     winner->hide();
 
     QLabel *roll = picture(board, QStringLiteral("image_throwdice"),
-                           pictures_.pixmap(QStringLiteral(":/images/throwdice.png")), {428, 285, 99, 24});
+                           Pictures::pixmap(QStringLiteral(":/images/throwdice.png")), {428, 285, 99, 24});
     roll->setCursor(Qt::PointingHandCursor);
     roll->hide();
     QLabel *start = picture(board, QStringLiteral("button_start"),
-                            pictures_.pixmap(QStringLiteral(":/images/startgame.png")), {428, 285, 99, 24});
+                            Pictures::pixmap(QStringLiteral(":/images/startgame.png")), {428, 285, 99, 24});
     start->setCursor(Qt::PointingHandCursor);
     start->hide();
 
     for (int die = 1; die <= 5; ++die) {
         QLabel *d = picture(board, QStringLiteral("dice%1").arg(die),
-                            pictures_.pixmap(QStringLiteral(":/images/dice/%1.png").arg(die)),
+                            Pictures::pixmap(QStringLiteral(":/images/dice/%1.png").arg(die)),
                             {kDiceStart[die], QSize(32, 32)});
         d->setProperty("Tag", die);
         d->setEnabled(false);
@@ -178,12 +177,12 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
     auto *card = new QFrame(parent);
     card->setObjectName(QStringLiteral("panel_scorecard"));
     card->setFont(arial(10));
-    picture(card, QStringLiteral("Image3"), pictures_.pixmap(kCardPicture), {0, 0, 281, 426});
+    picture(card, QStringLiteral("Image3"), Pictures::pixmap(kCardPicture), {0, 0, 281, 426});
 
     caption(card, QStringLiteral("Label17"), ClientText::rolls, {9, 12, 34, 16});
     for (int marker = 1; marker <= 3; ++marker)
         picture(card, QStringLiteral("image_rolls%1").arg(marker),
-                pictures_.pixmap(QStringLiteral(":/images/rollmarker.png")), {kRollMarkerPos[marker], QSize(20, 20)})
+                Pictures::pixmap(QStringLiteral(":/images/rollmarker.png")), {kRollMarkerPos[marker], QSize(20, 20)})
             ->hide();
     caption(card, QStringLiteral("label_roundnum"), ClientText::roundHeading, {124, 13, 145, 16}, Qt::AlignCenter);
     QLabel *turn =
@@ -191,7 +190,7 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
     turn->setFont(arial(10, true));
 
     for (int seat = 1; seat <= 4; ++seat) {
-        picture(card, QStringLiteral("image_eyes%1").arg(seat), pictures_.pixmap(QStringLiteral(":/images/eyes.png")),
+        picture(card, QStringLiteral("image_eyes%1").arg(seat), Pictures::pixmap(QStringLiteral(":/images/eyes.png")),
                 {kEyesPos[seat], QSize(24, 12)})
             ->hide();
         QLabel *name = caption(card, QStringLiteral("label_playername%1").arg(seat), ClientText::waiting,
@@ -286,7 +285,7 @@ void Tchat::buildPhraseButtons(QWidget *parent)
         button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         button->setGeometry(kPhraseLeft[(n - 1) % 5], kPhraseTop[(n - 1) / 5], 25, 19);
         button->setToolTip(ClientText::defaultPhrases[n]);
-        button->setIcon(QPixmap(QStringLiteral(":/images/phrase/%1.png").arg(n)));
+        button->setIcon(Pictures::pixmap(QStringLiteral(":/images/phrase/%1.png").arg(n)));
         button->setIconSize(QSize(25, 19));
         button->setCursor(Qt::PointingHandCursor);
         button->setAutoRaise(true);

@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace {
 
 const QString kSocketClosed = QStringLiteral("Socket Closed");
@@ -174,12 +176,23 @@ void TServer::Sock1Read(QTcpSocket *socket)
             break;
         }
     }
-    if (!receivedlist.isEmpty() && !socktimer.isActive())
-        socktimer.start();
+    if (!receivedlist.isEmpty())
+        startDispatcher();
+}
+
+void TServer::startDispatcher()
+{
+    if (socktimer.isActive())
+        return;
+    // A message that finds the dispatcher idle need not wait a whole tick: it is handled as
+    // soon as a tick has passed since the last one handled, which may be at once.
+    const qint64 since = lastDispatch_.isValid() ? lastDispatch_.elapsed() : kDispatchIntervalMs;
+    socktimer.start(int(std::clamp<qint64>(kDispatchIntervalMs - since, 0, kDispatchIntervalMs)));
 }
 
 void TServer::socktimerTimer()
 {
+    lastDispatch_.start();
     if (!receivedlist.isEmpty()) {
         const Received entry = receivedlist.takeFirst();
         if (const int slot = slotOf(entry.connection))
@@ -187,6 +200,8 @@ void TServer::socktimerTimer()
     }
     if (receivedlist.isEmpty())
         socktimer.stop();
+    else if (socktimer.interval() != kDispatchIntervalMs)
+        socktimer.start(kDispatchIntervalMs);
 }
 
 void TServer::tempsockDisconnect(QTcpSocket *socket)

@@ -5,6 +5,7 @@
 #include "host/protocol/messageframer.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -62,6 +63,7 @@ private:
     };
 
     void Sock1Read(QTcpSocket *socket);
+    void startDispatcher();
     void tempsockDisconnect(QTcpSocket *socket);
     void tempsockInfo(QTcpSocket *socket, const QString &msg);
     void refuse(QTcpSocket *socket);
@@ -73,6 +75,7 @@ private:
     std::array<Connection, HostEngine::kMaxSlots + 1> connections_;  // indices 1..9
     QList<Received> receivedlist;
     QTimer socktimer;
+    QElapsedTimer lastDispatch_;   // invalid until the first message is handled
     QTimer Timer1;
     quint16 hostClientPort_ = 0;
     HostEngine engine_;

@@ -4,9 +4,11 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "client/pictures.h"
+
 void applyTiledBackground(QWidget *window)
 {
-    const QPixmap tile(QStringLiteral(":/images/background.png"));
+    const QPixmap tile = Pictures::pixmap(QStringLiteral(":/images/background.png"));
     if (tile.isNull())
         return;
     QPalette palette = window->palette();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "client/pictures.h"
 #include "host/protocol/message.h"
 #include "windows/background.h"
 
@@ -19,7 +20,7 @@ Tabout::Tabout(QWidget *parent)
 
     auto *logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image1"));
-    logo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+    logo->setPixmap(Pictures::pixmap(QStringLiteral(":/images/logo.png")));
 
     auto *title = new QLabel(QStringLiteral("Morvello"), this);
     title->setObjectName(QStringLiteral("Label1"));

@@ -1,5 +1,6 @@
 #include "windows/tallylist.h"
 
+#include "client/pictures.h"
 #include "tally/tallyfile.h"
 
 #include <QFrame>
@@ -64,15 +65,14 @@ Ttallylist::Ttallylist(QWidget *parent, const QString &path)
             == QMessageBox::Yes;
     })
 {
-    buildWindow();
+    setWindowTitle(QStringLiteral("Morvello - Tally List"));
+    resize(470, 360);
 
     TallyFile::Loaded loaded = TallyFile::load(doit, path_);
     canSave_ = loaded.canSave;
     if (loaded.found) {
         stringgrid_scores = std::move(loaded.table);
-        loadtally();
-    } else {
-        showOwnTotals();
+        stringgrid_scores.resetSession();
     }
     if (!loaded.problem.isEmpty())
         report(loaded.problem);
@@ -85,12 +85,37 @@ Ttallylist::~Ttallylist()
     save();
 }
 
+void Ttallylist::setVisible(bool visible)
+{
+    if (visible)
+        buildContents();
+    QWidget::setVisible(visible);
+}
+
+QListWidget *Ttallylist::checklist()
+{
+    buildContents();
+    return checklist_;
+}
+
+void Ttallylist::buildContents()
+{
+    if (built_)
+        return;
+    built_ = true;
+    buildWindow();
+    loadtally();
+    if (!problem_.isEmpty()) {
+        label_message->setText(problem_);
+        label_message->show();
+    }
+}
+
 void Ttallylist::buildWindow()
 {
-    setWindowTitle(QStringLiteral("Morvello - Tally List"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 10));
 
-    const QPixmap background(QStringLiteral(":/images/background.png"));
+    const QPixmap background = Pictures::pixmap(QStringLiteral(":/images/background.png"));
     QPalette colours = palette();
     if (background.isNull())
         colours.setColor(QPalette::Window, QColor(0x2f, 0x5d, 0x3a));
@@ -181,7 +206,6 @@ void Ttallylist::buildWindow()
     layout->addLayout(top, 1);
     layout->addWidget(label_message);
     layout->addLayout(buttons);
-    resize(470, 360);
 
     connect(FlatButton1, &QPushButton::clicked, this, &Ttallylist::FlatButton1Click);
     connect(checklist_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
@@ -204,11 +228,12 @@ void Ttallylist::loadtally()
     filling_ = false;
     for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
         addTallyItem(stringgrid_scores.cell(TallyTable::kName, row));
-    stringgrid_scores.resetSession();
 }
 
 void Ttallylist::showOwnTotals()
 {
+    if (!built_)
+        return;
     for (int column = TallyTable::kGames; column <= TallyTable::kFiveKind; ++column)
         mylabel_[column]->setText(stringgrid_scores.cell(column, 0));
 }
@@ -222,6 +247,7 @@ void Ttallylist::addTallyItem(const QString &name)
 
 void Ttallylist::addgame(const QString &result)
 {
+    buildContents();
     if (loadchecklist_)
         loadchecklist_();
     QStringList players;
@@ -244,7 +270,7 @@ void Ttallylist::addtomine(int column)
     } catch (const TallyError &error) {
         report(error.text());
     }
-    if (column >= TallyTable::kGames && column <= TallyTable::kFiveKind)
+    if (built_ && column >= TallyTable::kGames && column <= TallyTable::kFiveKind)
         mylabel_[column]->setText(stringgrid_scores.cell(column, 0));
     save();
 }
@@ -256,6 +282,7 @@ void Ttallylist::setChecklistLoader(std::function<void()> loadchecklist)
 
 void Ttallylist::setCurrentPlayers(const QStringList &names)
 {
+    buildContents();
     filling_ = true;
     checklist_->clear();
     for (const QString &name : names)
@@ -348,7 +375,9 @@ void Ttallylist::save()
 void Ttallylist::report(const QString &text)
 {
     problem_ = text;
-    label_message->setText(text);
-    label_message->show();
+    if (built_) {
+        label_message->setText(text);
+        label_message->show();
+    }
     emit problemReported(text);
 }

@@ -16,7 +16,8 @@ class QPushButton;
 
 // The tally window: the local player's totals and the records against the opponents the user
 // chose to tally. Created hidden at start-up and kept for the whole run; the tally is read when
-// the window is created and written after every change and when it is destroyed.
+// the window is created and written after every change and when it is destroyed. The window's
+// contents are built when it is first shown or first needed, which spares the start-up.
 class Ttallylist : public QWidget {
     Q_OBJECT
 
@@ -38,7 +39,7 @@ public:
     void setChecklistLoader(std::function<void()> loadchecklist);
     // Fills "Players In Current Game" with these names, each checked when tallied.
     void setCurrentPlayers(const QStringList &names);
-    QListWidget *checklist() const { return checklist_; }
+    QListWidget *checklist();
     // Whether a name is tallied; letter case does not count.
     bool isTallied(const QString &name) const;
 
@@ -49,12 +50,15 @@ public:
     QString problem() const { return problem_; }
     void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
 
+    void setVisible(bool visible) override;
+
 signals:
     // Sent once for every problem after creation, so the main window can show it beside its
     // own reports; one found while reading the tally is already in problem().
     void problemReported(const QString &text);
 
 private:
+    void buildContents();
     void buildWindow();
     void loadtally();
     void showOwnTotals();
@@ -72,6 +76,7 @@ private:
     QString path_;
     bool canSave_ = true;
     bool canReport_ = true;
+    bool built_ = false;
     QString problem_;
     // Set while the lists are changed from code, so that only the user's clicks count.
     bool filling_ = false;

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
+#include "client/pictures.h"
 #include "windows/background.h"
 
 Tgamestartform::Tgamestartform(QWidget *parent)
@@ -28,7 +29,7 @@ Tgamestartform::Tgamestartform(QWidget *parent)
     combo_speed_->setCurrentIndex(1);
     auto *start = new QLabel(this);
     start->setObjectName(QStringLiteral("button_start"));
-    start->setPixmap(QPixmap(QStringLiteral(":/images/startgame.png")));
+    start->setPixmap(Pictures::pixmap(QStringLiteral(":/images/startgame.png")));
     start->setCursor(Qt::PointingHandCursor);
 
     auto *layout = new QVBoxLayout(this);
