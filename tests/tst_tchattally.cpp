@@ -252,6 +252,8 @@ void TchatTallyTest::ownFivesOfAKind()
     f.chat.myseat = 2;
     f.chat.countOwnFiveOfAKind(seat, category, cell);
     QCOMPARE(f.ownTotals(), (QStringList{"0", "0", counted}));
+    // The window builds its widgets when it is first shown.
+    f.tally.show();
     QCOMPARE(f.tally.findChild<QLabel *>(QStringLiteral("mylabel_3"))->text(), counted);
 }
 
