@@ -9,21 +9,9 @@
 #include "tally/tallyfile.h"
 #include "windows/tallylist.h"
 
+#include "listitems.h"
+
 #include <memory>
-
-namespace {
-
-QStringList items(QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) {
-        const QListWidgetItem *item = list->item(i);
-        texts.append(item->text() + (item->checkState() == Qt::Checked ? QStringLiteral(" [x]") : QString()));
-    }
-    return texts;
-}
-
-} // namespace
 
 class TallyWindowTest : public QObject {
     Q_OBJECT

@@ -13,17 +13,9 @@
 #include "tally/tallyfile.h"
 #include "windows/tallylist.h"
 
-namespace {
+#include "listitems.h"
 
-QStringList items(QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) {
-        const QListWidgetItem *item = list->item(i);
-        texts.append(item->text() + (item->checkState() == Qt::Checked ? QStringLiteral(" [x]") : QString()));
-    }
-    return texts;
-}
+namespace {
 
 // The main window and its tally window, created in start-up order.
 struct TallyFixture {
