@@ -10,8 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "host/protocol/message.h"
-#include "host/protocol/messageframer.h"
+#include "common/gameconstants.h"
+#include "protocol/message.h"
+#include "protocol/messageframer.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ void EndToEndTest::hostAndJoinerMeetAndPart()
 
     RawClient watcher(port);
     QTRY_VERIFY_WITH_TIMEOUT(watcher.has("CMD_sendlogininfo+3"), 10000);
-    watcher.send(MessageBuilder("CMD_logininfo").field(3).field(kVersionText).field("Spy").finish());
+    watcher.send(MessageBuilder("CMD_logininfo").field(3).field(game::kVersionText).field("Spy").finish());
     QTRY_VERIFY(watcher.has("CMD_existingplayers+1+Ann"));
     QTRY_VERIFY(watcher.has("CMD_existingplayers+2+Bob"));
     QTRY_VERIFY(watcher.has("CMD_newplayerinfo+3+Spy"));
