@@ -490,9 +490,8 @@ void TchatTest::rosterOfSeats()
     QVERIFY(!f.label(QStringLiteral("label_score3"))->isHidden());
     QCOMPARE(f.spylist.listbox_spys()->count(), 0);
 
-    f.label(QStringLiteral("label_score3"))->setText(QStringLiteral("57"));
+    f.deliver("CMD_pscore+3+57+*+1000+1000+1000+12+1000+1000+1000+1000+1000+1000+1000+1000+12+0+1000+0#");
     f.label(QStringLiteral("image_eyes3"))->show();
-    f.label(QStringLiteral("score3_4"))->setText(QStringLiteral("12"));
     f.deliver("CMD_playerdisconnected+3+Cy#CMD_playerdisconnected+1+Ann#CMD_playerdisconnected+4+Zed#");
     QCOMPARE(f.lines().mid(3), (QStringList{QStringLiteral("Cy disconnected."), QStringLiteral("Ann disconnected."),
                                             QStringLiteral("<Waiting> disconnected.")}));

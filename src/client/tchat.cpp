@@ -30,6 +30,16 @@ Tchat::Tchat(QWidget *parent)
     openAddress = [](const QString &address) { return QDesktopServices::openUrl(QUrl(address)); };
 
     buildWindow();
+    GameControls::Parts parts;
+    parts.window = this;
+    parts.board = findChild<QWidget *>(QStringLiteral("panel_board"));
+    parts.card = findChild<QWidget *>(QStringLiteral("panel_scorecard"));
+    parts.chatInput = mychat;
+    parts.popupKick = popup_kick;
+    parts.startGame = StartGame1;
+    parts.justWatch = JustWatch1;
+    parts.doubleCheck = double1;
+    game_ = new GameControls(*model_, *commands_, parts, this);
     connectModel();
 
     connect(connection_, &ClientConnection::connected, this, &Tchat::sockConnected);
@@ -56,6 +66,7 @@ Tchat::~Tchat()
 void Tchat::setWindows(const TchatWindows &windows)
 {
     windows_ = windows;
+    game_->setWindows(windows.server, windows.gamestart);
     connectTally();
 }
 

@@ -16,6 +16,7 @@
 #include "client/core/clientconnection.h"
 #include "client/core/gamemodel.h"
 #include "client/core/namedmutex.h"
+#include "client/gamecontrols.h"
 #include "ui/soundplayer.h"
 
 class QAction;
@@ -94,6 +95,22 @@ public:
     // The phrase of a button (its hint).
     QString phraseOf(int button) const;
     void setPhrase(int button, const QString &phrase);
+
+    // ---- the game (gamecontrols.cpp, boardview.cpp, scorecardview.cpp) ----
+
+    GameControls &game() const { return *game_; }
+    void button_startClick() { game_->button_startClick(); }
+    void startgame(bool bonusGame, bool teamGame) { game_->startgame(bonusGame, teamGame); }
+    void image_throwdiceClick() { game_->image_throwdiceClick(); }
+    void dice1Click(int die) { game_->dice1Click(die); }
+    void score1_1Click(int category) { game_->score1_1Click(category); }
+    void doublecheck(int category) { game_->doublecheck(category); }
+    void sendscore(int category) { game_->sendscore(category); }
+    void JustWatch1Click() { game_->JustWatch1Click(); }
+    void label_playername1ContextPopup(int seat) { game_->label_playername1ContextPopup(seat); }
+    void RemoveFromGame1Click() { game_->RemoveFromGame1Click(); }
+    void SettoJustWatch1Click() { game_->SettoJustWatch1Click(); }
+    void UnsetJustWatch1Click() { game_->UnsetJustWatch1Click(); }
 
     // ---- settings and sounds ----
 
@@ -175,6 +192,7 @@ private:
     ClientConnection *connection_ = nullptr;
     GameModel *model_ = nullptr;
     std::unique_ptr<ClientCommands> commands_;
+    GameControls *game_ = nullptr;
     QTcpSocket *sock11_ = nullptr;
     QPointer<QMessageBox> fullBox_;
     bool fullSeen_ = false;
@@ -188,4 +206,5 @@ private:
     QAction *ScrollOff1 = nullptr;
     QAction *ScrollChatOff1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *double1 = nullptr;   // "Double Check for 0 Score", named "double"
 };

@@ -199,8 +199,10 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
         name->setProperty("Tag", seat);
         name->setToolTip(QString::fromLatin1(game::kComputerNames[seat]));
         name->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(name, &QWidget::customContextMenuRequested, this,
-                [this, name](const QPoint &pos) { popup_kick->popup(name->mapToGlobal(pos)); });
+        connect(name, &QWidget::customContextMenuRequested, this, [this, name, seat](const QPoint &pos) {
+            label_playername1ContextPopup(seat);
+            popup_kick->popup(name->mapToGlobal(pos));
+        });
     }
 
     QFont captionFont = arial(10, true);
@@ -339,7 +341,7 @@ void Tchat::buildMenus()
     connect(ScrollOff1, &QAction::triggered, this, &Tchat::ScrollChatOff1Click);
     options->addSeparator();
     JustWatch1 = checkable(options, "JustWatch1", QStringLiteral("Just Watch"), false);
-    checkable(options, "double", QStringLiteral("Double Check for 0 Score"), false);
+    double1 = checkable(options, "double", QStringLiteral("Double Check for 0 Score"), false);
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));

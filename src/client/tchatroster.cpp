@@ -1,5 +1,5 @@
-// The views of the model that the main window has today: the roster (seat names, totals,
-// just-watching markers and the spy list), and the model's lines, sounds and tally events.
+// The roster view of the model (seat names, just-watching markers and the spy list), and the
+// model's lines, sounds and tally events. The board and the card have views of their own.
 
 #include "client/tchat.h"
 
@@ -15,14 +15,11 @@ void Tchat::connectModel()
             [this](const QString &text, ColorText::Value color) { addlinetochat(text, toColor(color)); });
     connect(model_, &GameModel::sound, this, &Tchat::playsounds);
     connect(model_, &GameModel::rosterChanged, this, &Tchat::showRoster);
-    connect(model_, &GameModel::cardChanged, this, &Tchat::showRoster);
     connect(model_, &GameModel::loginAsked, this, &Tchat::sendloginfo);
     connect(model_, &GameModel::gameFull, this, &Tchat::gamefull);
     connect(model_, &GameModel::gameFinished, this, &Tchat::recordGameResult);
     connect(model_, &GameModel::ownFiveOfAKind, this, &Tchat::countOwnFiveOfAKind);
     connect(model_, &GameModel::justWatchChanged, this, [this] { JustWatch1->setChecked(model_->justWatching()); });
-    connect(model_, &GameModel::boardChanged, this,
-            [this] { label(QStringLiteral("button_start"))->setVisible(model_->startOffered()); });
 }
 
 void Tchat::showRoster()
@@ -32,7 +29,6 @@ void Tchat::showRoster()
         QLabel *name = label(QStringLiteral("label_playername%1").arg(seat));
         name->setText(s.name);
         name->setToolTip(s.computerName);
-        label(QStringLiteral("label_score%1").arg(seat))->setText(s.total);
         label(QStringLiteral("image_eyes%1").arg(seat))->setVisible(s.watching);
     }
     if (windows_.spylist) {

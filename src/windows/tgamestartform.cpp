@@ -1,13 +1,17 @@
 #include "windows/tgamestartform.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "ui/pictures.h"
+#include "host/tserver.h"
 #include "ui/background.h"
+#include "ui/clickablelabel.h"
+#include "ui/pictures.h"
 
 Tgamestartform::Tgamestartform(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
@@ -27,10 +31,13 @@ Tgamestartform::Tgamestartform(QWidget *parent)
     combo_speed_->setObjectName(QStringLiteral("combo_speed"));
     combo_speed_->addItems({QStringLiteral("Slow"), QStringLiteral("Fast"), QStringLiteral("Fastest")});
     combo_speed_->setCurrentIndex(1);
-    auto *start = new QLabel(this);
+    auto *start = new ClickableLabel(this);
     start->setObjectName(QStringLiteral("button_start"));
-    start->setPixmap(Pictures::pixmap(QStringLiteral(":/images/startgame.png")));
+    start->setPixmap(Pictures::pixmap(QStringLiteral(":/images/gamestart.png")));
     start->setCursor(Qt::PointingHandCursor);
+    start->setToolTip(QStringLiteral("Start the game (Enter)"));
+    connect(start, &ClickableLabel::clicked, this, &Tgamestartform::button_startClick);
+    button_start_ = start;
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(team_);
@@ -39,4 +46,43 @@ Tgamestartform::Tgamestartform(QWidget *parent)
     layout->addWidget(combo_speed_);
     layout->addWidget(start, 0, Qt::AlignHCenter);
     resize(200, 160);
+}
+
+int Tgamestartform::speedInterval(const QString &speed)
+{
+    if (speed == QLatin1String("Fast"))
+        return 1500;
+    if (speed == QLatin1String("Fastest"))
+        return 1000;
+    return 2500;
+}
+
+void Tgamestartform::button_startClick()
+{
+    emit startRequested(bonus_->isChecked(), team_->isChecked());
+    if (server_)
+        server_->setTimer1Interval(speedInterval(combo_speed_->currentText()));
+    hide();
+}
+
+void Tgamestartform::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:   // the keypad's
+        button_startClick();
+        return;
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void Tgamestartform::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closedWithoutStart();
 }

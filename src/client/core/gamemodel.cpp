@@ -92,6 +92,12 @@ std::array<int, GameModel::kDice> GameModel::faces() const
     return result;
 }
 
+int GameModel::ownColumnSeat() const
+{
+    const int seat = ownColumn_ == OwnColumn::Initial ? clearedSeat_ : myseat_;
+    return game::isSeat(seat) ? seat : 0;
+}
+
 bool GameModel::allDiceHeld() const
 {
     for (int die = 1; die <= kDice; ++die) {
@@ -238,6 +244,7 @@ void GameModel::clearall()
         s.cells.fill(rules::kEmptyCell);
     }
     ownColumn_ = OwnColumn::Initial;
+    clearedSeat_ = myseat_;
     winnerText_.clear();
     emit cardChanged(0);
     emit boardChanged();
@@ -412,6 +419,7 @@ void GameModel::placedice(int die, int face)
 {
     DieView &d = dice_[std::size_t(die)];
     d.face = face;
+    d.bonus = face == bonusdie_;
     // The scatter comes from the process's one generator, in the order column offset, row,
     // row offset; other clients scatter the same roll differently.
     DiceRandom &random = DiceRandom::shared();

@@ -35,6 +35,7 @@ struct DieView {
     Mark mark = NotPlaced;
     QPoint pos;                          // top left on the board, in the board's pixels
     bool enabled = false;                // clickable: the own turn
+    bool bonus = false;                  // drawn from the bonus pictures when it was placed
 };
 
 // The client's game: everything the window shows, applied from the host's messages one at a
@@ -52,6 +53,8 @@ public:
     static constexpr int kDice = 5;
     static constexpr int kMaxRolls = 3;
 
+    // How the own seat's column is coloured: as the card was emptied (categories green, the
+    // rest black), or all sixteen cells green in the own turn and maroon otherwise.
     enum class OwnColumn { Initial, Green, Maroon };
 
     explicit GameModel(QObject *parent = nullptr);
@@ -88,6 +91,9 @@ public:
     bool startOffered() const { return startOffered_; }
     bool justWatching() const { return justWatching_; }
     OwnColumn ownColumn() const { return ownColumn_; }
+    // The seat whose column ownColumn() colours; 0 when none is (a spectator, or a card last
+    // emptied before the login).
+    int ownColumnSeat() const;
     const QString &turnText() const { return turnText_; }
     const QString &roundText() const { return roundText_; }
     const QString &statusText() const { return statusText_; }
@@ -166,9 +172,10 @@ private:
     bool startOffered_ = false;
     bool justWatching_ = false;
     OwnColumn ownColumn_ = OwnColumn::Initial;
-    QString turnText_;
-    QString roundText_;
-    QString statusText_;
+    int clearedSeat_ = 0;     // myseat when the card was last emptied
+    QString turnText_ = QStringLiteral("Score Card");
+    QString roundText_ = QStringLiteral("Round #");
+    QString statusText_ = QStringLiteral("Welcome to Morvello!");
     QString winnerText_;
     std::array<DieView, kDice + 1> dice_;
 };
