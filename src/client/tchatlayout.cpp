@@ -137,7 +137,8 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     const int w = 533;
     const int h = 312;
     picture(board, QStringLiteral("Image1"), Pictures::pixmap(kBoardPicture), {0, 0, w, h});
-    picture(board, QStringLiteral("Image2"), Pictures::pixmap(kTrayPicture), {w - 67, 6, 58, 181});
+    // Held dice lie in its channel: die n at 4, 18 + 32 (n - 1) of the tray.
+    picture(board, QStringLiteral("Image2"), Pictures::pixmap(kTrayPicture), {w - 58, 0, 58, 181});
 
     picture(board, QStringLiteral("image_bonusback"), Pictures::pixmap(QStringLiteral(":/images/bonusback.png")),
             {0, 0, 44, 55})
