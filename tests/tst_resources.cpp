@@ -94,6 +94,7 @@ private slots:
     void pictureHasItsSize();
     void diceFacesAreDistinct();
     void decodedCopiesMatchTheirPictures();
+    void denseScreensGetDoubleSizePictures();
     void picturesComeFromDecodedCopyOrFile();
     void damagedDecodedPicturesAreRefused_data();
     void damagedDecodedPicturesAreRefused();
@@ -174,6 +175,28 @@ void ResourcesTest::decodedCopiesMatchTheirPictures()
         QVERIFY2(copy == fromFile, qPrintable(path));
     }
     QVERIFY(pictures >= 30);
+}
+
+void ResourcesTest::denseScreensGetDoubleSizePictures()
+{
+    // Every double-size copy is twice its picture each way, so at 200% it takes the same room.
+    int pictures = 0;
+    QDirIterator it(QStringLiteral(":/images"), {QStringLiteral("*@2x.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString twice = it.next();
+        ++pictures;
+        const QString plain = QString(twice).remove(QStringLiteral("@2x"));
+        QCOMPARE(QImage(twice).size(), QImage(plain).size() * 2);
+    }
+    QVERIFY(pictures >= 30);
+
+    const QPixmap dense = Pictures::pixmap(QStringLiteral(":/images/dice/4.png"), 2.0);
+    QCOMPARE(dense.devicePixelRatio(), 2.0);
+    QCOMPARE(dense.deviceIndependentSize(), QSizeF(32, 32));
+    QCOMPARE(Pictures::pixmap(QStringLiteral(":/images/dice/4.png"), 1.0).devicePixelRatio(), 1.0);
+    // Pictures without a double-size copy come at their own size.
+    QCOMPARE(Pictures::pixmap(QStringLiteral(":/images/icon.png"), 2.0).devicePixelRatio(), 1.0);
 }
 
 void ResourcesTest::picturesComeFromDecodedCopyOrFile()

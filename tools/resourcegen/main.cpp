@@ -2,6 +2,7 @@
 //   resourcegen <resources-dir> [--preview <png>]
 // The output depends on nothing but this code and the Liberation fonts: no clock, fixed seeds.
 
+#include "paintkit.h"
 #include "pictures.h"
 #include "sounds.h"
 
@@ -73,23 +74,33 @@ int main(int argc, char **argv)
     bool ok = true;
     using namespace pictures;
 
-    ok &= writePng(root, QStringLiteral("images/board.png"), board());
-    ok &= writePng(root, QStringLiteral("images/tray.png"), tray());
-    ok &= writePng(root, QStringLiteral("images/scorecard.png"), scoreCard());
-    for (int face = 1; face <= 6; ++face) {
-        ok &= writePng(root, QStringLiteral("images/dice/%1.png").arg(face), die(face, false));
-        ok &= writePng(root, QStringLiteral("images/bonusdice/%1.png").arg(face), die(face, true));
+    // The pictures of the board, the card and the buttons come twice: at layout size, and at
+    // twice that as "<name>@2x.png" for screens scaled to 200%.
+    for (int scale : {1, 2}) {
+        paintkit::setScale(scale);
+        const QString suffix = scale == 1 ? QStringLiteral(".png") : QStringLiteral("@2x.png");
+        auto png = [&](const QString &name, const QImage &image) {
+            ok &= writePng(root, QStringLiteral("images/") + name + suffix, image);
+        };
+        png(QStringLiteral("board"), board());
+        png(QStringLiteral("tray"), tray());
+        png(QStringLiteral("scorecard"), scoreCard());
+        for (int face = 1; face <= 6; ++face) {
+            png(QStringLiteral("dice/%1").arg(face), die(face, false));
+            png(QStringLiteral("bonusdice/%1").arg(face), die(face, true));
+        }
+        png(QStringLiteral("throwdice"), rollButton());
+        png(QStringLiteral("startgame"), startGameButton());
+        png(QStringLiteral("gamestart"), gameStartButton());
+        png(QStringLiteral("winner"), winnerBanner());
+        png(QStringLiteral("bonusback"), bonusBack());
+        png(QStringLiteral("rollmarker"), rollMarker());
+        png(QStringLiteral("eyes"), eyes());
+        png(QStringLiteral("logo"), logo());
+        for (int button = 1; button <= 10; ++button)
+            png(QStringLiteral("phrase/%1").arg(button), phraseGlyph(button));
     }
-    ok &= writePng(root, QStringLiteral("images/throwdice.png"), rollButton());
-    ok &= writePng(root, QStringLiteral("images/startgame.png"), startGameButton());
-    ok &= writePng(root, QStringLiteral("images/gamestart.png"), gameStartButton());
-    ok &= writePng(root, QStringLiteral("images/winner.png"), winnerBanner());
-    ok &= writePng(root, QStringLiteral("images/bonusback.png"), bonusBack());
-    ok &= writePng(root, QStringLiteral("images/rollmarker.png"), rollMarker());
-    ok &= writePng(root, QStringLiteral("images/eyes.png"), eyes());
-    ok &= writePng(root, QStringLiteral("images/logo.png"), logo());
-    for (int button = 1; button <= 10; ++button)
-        ok &= writePng(root, QStringLiteral("images/phrase/%1.png").arg(button), phraseGlyph(button));
+    paintkit::setScale(1);
     ok &= writePng(root, QStringLiteral("images/background.png"), backgroundTile());
     ok &= writePng(root, QStringLiteral("images/icon.png"), icon(64));
     ok &= writePng(root, QStringLiteral("images/icon-256.png"), icon(256));

@@ -20,9 +20,24 @@ QRgb rgb(double r, double g, double b) { return qRgb(clampByte(r), clampByte(g),
 
 } // namespace
 
+namespace {
+int gScale = 1;
+} // namespace
+
+void setScale(int scale)
+{
+    gScale = scale;
+}
+
+int scale()
+{
+    return gScale;
+}
+
 QImage canvas(int width, int height)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * gScale, height * gScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(gScale);
     image.fill(Qt::transparent);
     return image;
 }

@@ -13,6 +13,13 @@ class QPainter;
 // Shared materials and shapes of the game's pictures.
 namespace paintkit {
 
+// Device pixels per layout pixel of the pictures painted from now on: 1, or 2 for screens
+// scaled to 200%. A canvas carries it as its device pixel ratio, so the same painting code
+// draws at either density; the per-pixel textures stay at layout size and are drawn scaled.
+void setScale(int scale);
+int scale();
+
+// A transparent picture of width x height layout pixels at the current scale.
 QImage canvas(int width, int height);
 
 // Colour channels mixed and clamped, for per-pixel texture work.

@@ -184,7 +184,7 @@ QImage board()
 {
     const int w = kBoardWidth;
     const int h = kBoardHeight;
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image = canvas(w, h);
     QPainter p(&image);
     setupPainter(p);
 
@@ -709,7 +709,7 @@ QImage phraseGlyph(int button)
 {
     const int w = 25;
     const int h = 19;
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image = canvas(w, h);
     image.fill(QColor(0, 64, 0));
     QPainter p(&image);
     setupPainter(p);
