@@ -149,6 +149,12 @@ void GameControls::button_startClick()
         return;
     model_.noteStartOffered(false);
     if (gamestart_) {
+        // The first time over the middle of the board; afterwards where the user left it.
+        if (!gamestartPlaced_) {
+            gamestartPlaced_ = true;
+            const QRect board(parts_.board->mapToGlobal(QPoint(0, 0)), parts_.board->size());
+            gamestart_->move(board.center() - QPoint(gamestart_->width() / 2, gamestart_->height() / 2));
+        }
         gamestart_->show();
         gamestart_->raise();
         gamestart_->activateWindow();

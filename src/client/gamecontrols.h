@@ -84,6 +84,7 @@ private:
     ScoreCardView *cardView_ = nullptr;
     TServer *server_ = nullptr;
     QPointer<Tgamestartform> gamestart_;
+    bool gamestartPlaced_ = false;
     QPointer<QMessageBox> zeroBox_;
     int popupSeat_ = 0;
     QAction *removeFromGame_ = nullptr;
