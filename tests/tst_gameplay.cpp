@@ -3,7 +3,10 @@
 // needs the widgets is here; the handlers' cases are tst_gamemodel's.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -168,6 +171,8 @@ private slots:
     void init() { qputenv("MORVELLO_PORT", QByteArray::number(freePort())); }
     void soloGameByClicksAndKeys();
     void spectatorWatchesAndHostManagesSeats();
+    void startOptionsSetTheSpeed_data();
+    void startOptionsSetTheSpeed();
 };
 
 void GamePlayTest::soloGameByClicksAndKeys()
@@ -233,6 +238,9 @@ void GamePlayTest::soloGameByClicksAndKeys()
             break;
         }
         case 2:
+            // The own column is green in the own turn, the others black.
+            QCOMPARE(you.label(QStringLiteral("score1_13"))->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+            QCOMPARE(you.label(QStringLiteral("score2_1"))->palette().color(QPalette::WindowText), QColor(Qt::black));
             // A used category comes back refused; another seat's cell chooses for the own seat.
             QVERIFY(you.roll(true));
             QVERIFY(you.press(kCategoryKey[firstCategory]));
@@ -288,6 +296,36 @@ void GamePlayTest::soloGameByClicksAndKeys()
     QVERIFY(you.shown("image_winner"));
     QVERIFY(you.shown("button_start"));
     QCOMPARE(you.cardMismatch(server.engine()), QString());
+    QCOMPARE(you.label(QStringLiteral("score1_1"))->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    QVERIFY(QFontInfo(you.label(QStringLiteral("label_score1"))->font()).bold());
+}
+
+void GamePlayTest::startOptionsSetTheSpeed_data()
+{
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("Slow") << 0 << 2500;
+    QTest::newRow("Fast") << 1 << 1500;
+    QTest::newRow("Fastest") << 2 << 1000;
+}
+
+void GamePlayTest::startOptionsSetTheSpeed()
+{
+    QFETCH(int, speed);
+    QFETCH(int, interval);
+    TServer server;
+    Tgamestartform form;
+    form.setServer(&server);
+    QCOMPARE(form.combo_speed()->currentText(), QStringLiteral("Fast"));
+    QSignalSpy started(&form, &Tgamestartform::startRequested);
+    form.combo_speed()->setCurrentIndex(speed);
+    form.bonus()->setChecked(true);
+    form.show();
+    QTest::mouseClick(form.button_start(), Qt::LeftButton);
+    QCOMPARE(server.timer1Interval(), interval);
+    QVERIFY(form.isHidden());
+    QCOMPARE(started.count(), 1);
+    QCOMPARE(started.at(0), (QList<QVariant>{true, false}));
 }
 
 void GamePlayTest::spectatorWatchesAndHostManagesSeats()
