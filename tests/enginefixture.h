@@ -86,12 +86,14 @@ struct EngineFixture {
     void connect(int slot, const QByteArray &name)
     {
         engine.players[std::size_t(slot)].connected = true;
+        engine.players[std::size_t(slot)].loggedin = true;
         engine.players[std::size_t(slot)].name = name;
         engine.numslots = std::max(engine.numslots, slot);
     }
     void disconnect(int slot)
     {
         engine.players[std::size_t(slot)].connected = false;
+        engine.players[std::size_t(slot)].loggedin = false;
         engine.players[std::size_t(slot)].name.clear();
         engine.players[std::size_t(slot)].away = false;
     }
