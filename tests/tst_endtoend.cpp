@@ -13,15 +13,9 @@
 #include "common/gameconstants.h"
 #include "protocol/message.h"
 #include "protocol/messageframer.h"
+#include "testclient.h"
 
 namespace {
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
 
 // One copy of the game, started offscreen with its chat echoed to standard output.
 class GameProcess {
