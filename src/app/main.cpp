@@ -20,6 +20,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Morvello"));
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MORVELLO_APP_ID));
     // Side windows may be open when the main window closes; the game ends with it all the same.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,9 +1,9 @@
 #include "client/soundplayer.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include "client/soundbackend.h"
+#include "host/environment.h"
 
 SoundPlayer::SoundPlayer(const QString &modulePath)
     : modulePath_(modulePath)
@@ -32,7 +32,7 @@ void SoundPlayer::loadModule()
 {
     moduleTried_ = true;
     module_.setFileName(modulePath_.isEmpty()
-                            ? QCoreApplication::applicationDirPath() + QStringLiteral("/morvello_sound")
+                            ? Environment::moduleDirectory() + QStringLiteral("/morvello_sound")
                             : modulePath_);
     const auto create = reinterpret_cast<CreateSoundBackend>(module_.resolve(kSoundBackendEntry));
     if (!create) {
