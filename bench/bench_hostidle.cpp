@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "host/protocol/message.h"
-#include "host/protocol/messageframer.h"
+#include "protocol/message.h"
+#include "protocol/messageframer.h"
 #include "host/tserver.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "host/hostengine.h"
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 #include "rules/dicerandom.h"
 
 struct SentMessage {

@@ -1,6 +1,6 @@
 #include "testclient.h"
 
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/protocol/messageframer.h"
+#include "protocol/messageframer.h"
 
 #include <QByteArray>
 #include <QHostAddress>

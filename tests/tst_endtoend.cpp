@@ -10,8 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "host/protocol/message.h"
-#include "host/protocol/messageframer.h"
+#include "common/gameconstants.h"
+#include "protocol/message.h"
+#include "protocol/messageframer.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ void EndToEndTest::commandLineAnsweredWithoutDisplay_data()
     QTest::newRow("--help") << QStringList{"--help"} << 0 << true << help;
     QTest::newRow("-h") << QStringList{"-h"} << 0 << true << help;
     QTest::newRow("--version") << QStringList{"--version"} << 0 << true
-                               << QStringList{QStringLiteral("Morvello %1\n").arg(kVersionText)};
+                               << QStringList{QStringLiteral("Morvello %1\n").arg(game::kVersionText)};
     QTest::newRow("name only") << QStringList{"Ann"} << 2 << false << (usage + QStringList{"a name alone"});
     QTest::newRow("name and address") << QStringList{"Ann", "127.0.0.1"} << 2 << false
                                       << (usage + QStringList{"a name and an address"});
@@ -168,7 +169,7 @@ void EndToEndTest::hostAndJoinerMeetAndPart()
 
     RawClient watcher(port);
     QTRY_VERIFY_WITH_TIMEOUT(watcher.has("CMD_sendlogininfo+3"), 10000);
-    watcher.send(MessageBuilder("CMD_logininfo").field(3).field(kVersionText).field("Spy").finish());
+    watcher.send(MessageBuilder("CMD_logininfo").field(3).field(game::kVersionText).field("Spy").finish());
     QTRY_VERIFY(watcher.has("CMD_existingplayers+1+Ann"));
     QTRY_VERIFY(watcher.has("CMD_existingplayers+2+Bob"));
     QTRY_VERIFY(watcher.has("CMD_newplayerinfo+3+Spy"));

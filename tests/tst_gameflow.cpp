@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "enginefixture.h"
-#include "host/protocol/fieldreader.h"
+#include "protocol/fieldreader.h"
 
 class GameFlowTest : public QObject {
     Q_OBJECT

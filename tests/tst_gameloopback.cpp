@@ -10,8 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "common/gameconstants.h"
 #include "enginefixture.h"
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 #include "host/tserver.h"
 #include "rules/scoring.h"
 #include "testclient.h"
@@ -68,7 +69,7 @@ public:
         const QByteArray slot = number(expectedSlot);
         if (client->nextMessage() != "CMD_sendlogininfo+" + slot)
             return nullptr;
-        client->sendRaw("CMD_logininfo+" + slot + "+" + kVersionText + "+" + name + kTerminator + kTerminator);
+        client->sendRaw("CMD_logininfo+" + slot + "+" + game::kVersionText + "+" + name + kTerminator + kTerminator);
         clients[std::size_t(expectedSlot)] = std::move(owned);
         names[std::size_t(expectedSlot)] = name;
         const QByteArray news = "CMD_newplayerinfo+" + slot + "+" + name;

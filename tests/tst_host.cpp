@@ -7,8 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "host/protocol/message.h"
-#include "host/protocol/messageframer.h"
+#include "common/gameconstants.h"
+#include "protocol/message.h"
+#include "protocol/messageframer.h"
 #include "host/tserver.h"
 #include "testclient.h"
 
@@ -50,7 +51,7 @@ public:
 
     // Connects, logs in as the real client does (doubled terminator included) and waits until
     // everybody has heard of it and the newcomer's own login news has been read.
-    TestClient *join(const QByteArray &name, int expectedSlot, const QByteArray &version = kVersionText)
+    TestClient *join(const QByteArray &name, int expectedSlot, const QByteArray &version = game::kVersionText)
     {
         int slot = 0;
         TestClient *client = connect(&slot);

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "host/hostengine.h"
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 #include "rules/dicerandom.h"
 
 namespace {

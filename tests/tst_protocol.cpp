@@ -1,8 +1,8 @@
 #include <QTest>
 
-#include "host/protocol/fieldreader.h"
-#include "host/protocol/message.h"
-#include "host/protocol/messageframer.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
+#include "protocol/messageframer.h"
 
 class ProtocolTest : public QObject {
     Q_OBJECT

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <optional>
 
-#include "client/decodedpicture.h"
-#include "client/pictures.h"
+#include "ui/decodedpicture.h"
+#include "ui/pictures.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "host/environment.h"
+#include "common/environment.h"
 #include "tally/lzrw1.h"
 #include "tally/tallyfile.h"
 #include "tally/tallytable.h"

@@ -18,10 +18,10 @@
 #include <QTextEdit>
 #include <memory>
 
-#include "client/hostlookup.h"
-#include "client/soundplayer.h"
+#include "client/core/hostlookup.h"
+#include "ui/soundplayer.h"
 #include "client/tchat.h"
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"

@@ -9,7 +9,7 @@
 #include <QTextEdit>
 
 #include "client/tchat.h"
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 #include "tally/tallyfile.h"
 #include "windows/tallylist.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/environment.h"
-#include "host/protocol/message.h"
+#include "common/environment.h"
+#include "common/gameconstants.h"
 
 namespace CommandLine {
 
@@ -65,7 +65,7 @@ std::string helpText()
 
 std::string versionText()
 {
-    return std::string("Morvello ") + kVersionText + "\n";
+    return std::string("Morvello ") + game::kVersionText + "\n";
 }
 
 std::string usageText(int words)

@@ -2,12 +2,14 @@
 
 #include <QString>
 
+#include "common/gameconstants.h"
+
 // The texts the main window shows, each written once.
 namespace ClientText {
 
 inline const QString caption = QStringLiteral("Morvello");
 inline const QString welcome = QStringLiteral("Welcome to Morvello!");
-inline const QString waiting = QStringLiteral("<Waiting>");
+inline const QString waiting = QString::fromLatin1(game::kWaiting);
 inline const QString enterChat = QStringLiteral("<Enter Chat Here>");
 inline const QString scoreCard = QStringLiteral("Score Card");
 inline const QString roundHeading = QStringLiteral("Round #");
@@ -31,17 +33,6 @@ inline const QString youSpying = QStringLiteral("You are spying.");
 inline const QString isSpying = QStringLiteral(" is spying.");
 inline const QString disconnected = QStringLiteral(" disconnected.");
 inline const QString hasLeft = QStringLiteral(" has left.");
-
-// The computer player of each seat, shown as the seat name's hint.
-inline const QString seatHints[5] = {QString(), QString(), QStringLiteral("Klot"), QStringLiteral("Kling"),
-                                     QStringLiteral("Klick")};
-
-inline const QString categoryCaptions[13] = {
-    QString(),
-    QStringLiteral("Ones"), QStringLiteral("Twos"), QStringLiteral("Threes"),
-    QStringLiteral("Fours"), QStringLiteral("Fives"), QStringLiteral("Sixes"),
-    QStringLiteral("4 of a Kind"), QStringLiteral("Full House"), QStringLiteral("Sm Straight"),
-    QStringLiteral("Big Straight"), QStringLiteral("5 of a Kind"), QStringLiteral("Freebie")};
 
 inline const QString defaultPhrases[11] = {
     QString(),

@@ -12,9 +12,9 @@
 #include <array>
 #include <memory>
 
-#include "client/namedmutex.h"
-#include "client/soundplayer.h"
-#include "host/protocol/messageframer.h"
+#include "client/core/namedmutex.h"
+#include "ui/soundplayer.h"
+#include "protocol/messageframer.h"
 
 class QAction;
 class QHostAddress;

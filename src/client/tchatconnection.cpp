@@ -1,6 +1,7 @@
 // The client's end of the connection: the command line, hosting or joining, the login reply,
 // the receive queue and the dispatcher that hands one message per Timer1 tick to its handler.
 
+#include "common/gameconstants.h"
 #include "client/tchat.h"
 
 #include <QAction>
@@ -14,10 +15,10 @@
 #include <utility>
 
 #include "client/clienttexts.h"
-#include "client/hostlookup.h"
-#include "host/environment.h"
-#include "host/protocol/fieldreader.h"
-#include "host/protocol/message.h"
+#include "client/core/hostlookup.h"
+#include "common/environment.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
 #include "host/tserver.h"
 
 namespace {
@@ -172,7 +173,7 @@ void Tchat::sendloginfo(const QByteArray &data)
 {
     myseat = FieldReader::toInt(data);
     loggedin = true;
-    sendToHost(MessageBuilder("CMD_logininfo").field(myseat).field(kVersionText).field(loginname).finish());
+    sendToHost(MessageBuilder("CMD_logininfo").field(myseat).field(game::kVersionText).field(loginname).finish());
 }
 
 void Tchat::lockPhrases()

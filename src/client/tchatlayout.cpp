@@ -18,9 +18,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 
-#include "client/clickablelabel.h"
+#include "ui/clickablelabel.h"
 #include "client/clienttexts.h"
-#include "client/pictures.h"
+#include "ui/pictures.h"
+#include "rules/categories.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
         QLabel *name = caption(card, QStringLiteral("label_playername%1").arg(seat), ClientText::waiting,
                                {kNamePos[seat], QSize(94, 16)}, Qt::AlignCenter);
         name->setProperty("Tag", seat);
-        name->setToolTip(ClientText::seatHints[seat]);
+        name->setToolTip(QString::fromLatin1(game::kComputerNames[seat]));
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this,
                 [this, name](const QPoint &pos) { popup_kick->popup(name->mapToGlobal(pos)); });
@@ -205,7 +206,7 @@ QWidget *Tchat::buildScorecard(QWidget *parent)
     QFont captionFont = arial(10, true);
     for (int category = 1; category <= 12; ++category) {
         auto *label = static_cast<ClickableLabel *>(
-            caption(card, QStringLiteral("label%1").arg(category), ClientText::categoryCaptions[category],
+            caption(card, QStringLiteral("label%1").arg(category), QString::fromLatin1(rules::categoryInfo(category).caption),
                     {kCaptionLeft, kCellTop[category], kCaptionWidth, kRowHeight}));
         label->setProperty("Tag", category);
         label->setFont(captionFont);

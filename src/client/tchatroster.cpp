@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "client/clienttexts.h"
-#include "host/protocol/fieldreader.h"
-#include "host/protocol/message.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
 #include "windows/tspylist.h"
 
 namespace {

@@ -1,8 +1,9 @@
 #include "host/hostengine.h"
 
-#include "host/protocol/fieldreader.h"
-#include "host/protocol/message.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
 #include "rules/dicerandom.h"
+#include "common/gameconstants.h"
 
 namespace {
 
@@ -12,7 +13,6 @@ constexpr int kTurnsNormalGame = 12;
 constexpr int kTurnsTeamGame = 6;
 
 // Empty seats 2..4 carry these names into the winner line; seat 1 is always someone's.
-constexpr const char *kComputerNames[5] = {nullptr, nullptr, "Klot", "Kling", "Klick"};
 
 bool isDiePosition(int position)
 {
@@ -51,7 +51,7 @@ void HostEngine::startgame(const QByteArray &data)
 
     // A start is obeyed also while a game runs: that game is abandoned without a winner.
     const rules::ScoreCells empty = rules::emptyCard();
-    for (int seat = 1; seat <= 4; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         tplayer &p = players[std::size_t(seat)];
         p.total = 0;
         p.away = false;
@@ -196,7 +196,7 @@ void HostEngine::justwatch(const QByteArray &data)
     const int seat = reader.takeInt();
     const QByteArray mode = reader.rest();
     // Spectators already watch; only the four seats can be handed to the host.
-    if (seat < 1 || seat > 4 || !players[std::size_t(seat)].connected)
+    if (!game::isSeat(seat) || !players[std::size_t(seat)].connected)
         return;
     if (mode == "2") {
         players[std::size_t(seat)].away = false;
@@ -216,10 +216,10 @@ void HostEngine::checkforwin()
 
     int best = 0;
     int winner = 0;
-    for (int seat = 1; seat <= 4; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         tplayer &p = players[std::size_t(seat)];
         if (seat >= 2 && p.name.isEmpty())
-            p.name = kComputerNames[seat];
+            p.name = game::kComputerNames[seat];
         if (p.total > best) {
             best = p.total;
             winner = seat;
@@ -227,7 +227,7 @@ void HostEngine::checkforwin()
     }
 
     QByteArray names = winner != 0 ? players[std::size_t(winner)].name : QByteArray("No One");
-    for (int seat = 1; seat <= 4; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         const tplayer &p = players[std::size_t(seat)];
         if (seat != winner && p.total == best) {
             names += " and ";

@@ -1,7 +1,8 @@
+#include "common/gameconstants.h"
 #include "host/hostengine.h"
 
-#include "host/protocol/fieldreader.h"
-#include "host/protocol/message.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
 
 #include <QtGlobal>
 
@@ -107,7 +108,7 @@ void HostEngine::dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser)
                 return;
         } else if (route->handler == &HostEngine::justwatch && fromHostUser && named != fromSlot) {
             // The hosting user sets and unsets other seats to just watching.
-            if (named < 1 || named > 4 || !players[named].connected)
+            if (!game::isSeat(named) || !players[named].connected)
                 return;
         } else if (named != fromSlot) {
             return;
@@ -140,7 +141,7 @@ void HostEngine::receivedlogininfo(const QByteArray &data)
         }
     }
 
-    if (version != kVersionText) {
+    if (version != game::kVersionText) {
         sendTo(1, MessageBuilder("CMD_havewrongversion").field(name).finish());
         sendTo(slot, MessageBuilder("CMD_wrongversion").field("").finish());
     }
@@ -148,7 +149,7 @@ void HostEngine::receivedlogininfo(const QByteArray &data)
     if (gamestarted) {
         // Bring the newcomer up to date: whose turn it is, how far it has gone, and the cards.
         sendTo(slot, nextPlayerMessage());
-        for (int seat = 1; seat <= 4; ++seat) {
+        for (int seat = 1; seat <= game::kSeats; ++seat) {
             MessageBuilder card("CMD_pscore");
             card.field(seat).field(players[seat].total).field("*");
             for (int cell = 1; cell <= 16; ++cell)

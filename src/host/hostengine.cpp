@@ -1,4 +1,5 @@
 #include "host/hostengine.h"
+#include "common/gameconstants.h"
 
 HostEngine::HostEngine(HostOutput &output, DiceRandom &random)
     : output_(output), random_(random)
@@ -12,7 +13,7 @@ HostEngine::HostEngine(HostOutput &output, DiceRandom &random)
 
 bool HostEngine::isComputerSeat(int seat) const
 {
-    return seat >= 1 && seat <= 4 && (!players[seat].connected || players[seat].away);
+    return game::isSeat(seat) && (!players[seat].connected || players[seat].away);
 }
 
 void HostEngine::sendTo(int slot, const QByteArray &message)

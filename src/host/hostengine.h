@@ -5,6 +5,7 @@
 #include <array>
 
 #include "rules/scoring.h"
+#include "common/gameconstants.h"
 
 class DiceRandom;
 
@@ -40,7 +41,7 @@ public:
 // message; dispatch() catches it and reports it on standard error.
 class HostEngine {
 public:
-    static constexpr int kMaxSlots = 9;
+    static constexpr int kMaxSlots = game::kSlots;
     static constexpr int kEmptyCell = rules::kEmptyCell;
 
     HostEngine(HostOutput &output, DiceRandom &random);
@@ -107,7 +108,7 @@ public:
     // A seat 1..4 with no connection or just watching; the host plays it.
     bool isComputerSeat(int seat) const;
     // A slot number that names a table entry a connection may use (1..9).
-    static bool isSlot(int slot) { return slot >= 1 && slot <= kMaxSlots; }
+    static bool isSlot(int slot) { return game::isSlot(slot); }
     // Sends to one slot if it is connected.
     void sendTo(int slot, const QByteArray &message);
     // Sends to every connected slot 1..numslots in slot order.

@@ -1,7 +1,7 @@
 #include "host/hostengine.h"
 
-#include "host/protocol/fieldreader.h"
-#include "host/protocol/message.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "host/tserver.h"
 
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 #include "rules/dicerandom.h"
 
 #include <QHostAddress>

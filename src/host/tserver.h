@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/environment.h"
+#include "common/environment.h"
 #include "host/hostengine.h"
-#include "host/protocol/messageframer.h"
+#include "protocol/messageframer.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

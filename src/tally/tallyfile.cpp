@@ -1,6 +1,6 @@
 #include "tally/tallyfile.h"
 
-#include "host/environment.h"
+#include "common/environment.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -9,6 +9,7 @@
 #include <array>
 
 #include "tally/lzrw1error.h"
+#include "common/gameconstants.h"
 
 // A counter that is not a number, or a dump that cannot be read.
 class TallyError : public TextError {
@@ -36,7 +37,7 @@ public:
 
     // The result of a game the local player won.
     static QString mine() { return QStringLiteral("addtomine"); }
-    static QString waiting() { return QStringLiteral("<Waiting>"); }
+    static QString waiting() { return QString::fromLatin1(game::kWaiting); }
 
     TallyTable();
 

@@ -1,3 +1,4 @@
+#include "common/gameconstants.h"
 #include "windows/tabout.h"
 
 #include <QHBoxLayout>
@@ -6,9 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "client/pictures.h"
-#include "host/protocol/message.h"
-#include "windows/background.h"
+#include "ui/pictures.h"
+#include "protocol/message.h"
+#include "ui/background.h"
 
 Tabout::Tabout(QWidget *parent)
     : QWidget(parent, Qt::Tool)
@@ -28,7 +29,7 @@ Tabout::Tabout(QWidget *parent)
 
     auto *versionCaption = new QLabel(QStringLiteral("Version"), this);
     versionCaption->setObjectName(QStringLiteral("Label3"));
-    auto *version = new QLabel(QString::fromLatin1(kVersionText), this);
+    auto *version = new QLabel(QString::fromLatin1(game::kVersionText), this);
     version->setObjectName(QStringLiteral("version"));
     auto *build = new QLabel(QStringLiteral(".11"), this);
     build->setObjectName(QStringLiteral("Label4"));

@@ -1,6 +1,6 @@
 #include "windows/tallylist.h"
 
-#include "client/pictures.h"
+#include "ui/pictures.h"
 #include "tally/tallyfile.h"
 
 #include <QFrame>

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "windows/background.h"
+#include "ui/background.h"
 
 namespace {
 

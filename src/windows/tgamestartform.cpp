@@ -6,8 +6,8 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "client/pictures.h"
-#include "windows/background.h"
+#include "ui/pictures.h"
+#include "ui/background.h"
 
 Tgamestartform::Tgamestartform(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)

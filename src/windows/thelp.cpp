@@ -8,7 +8,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "windows/background.h"
+#include "ui/background.h"
 #include "windows/tabout.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "windows/background.h"
+#include "ui/background.h"
 
 Tphrases::Tphrases(QWidget *parent)
     : QWidget(parent, Qt::Window)

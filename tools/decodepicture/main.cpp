@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "client/decodedpicture.h"
+#include "ui/decodedpicture.h"
 
 int main(int argc, char **argv)
 {

@@ -1,4 +1,4 @@
-#include "client/hostlookup.h"
+#include "client/core/hostlookup.h"
 
 #include <QHash>
 #include <QHostInfo>

@@ -1,4 +1,4 @@
-#include "client/decodedpicture.h"
+#include "ui/decodedpicture.h"
 
 #include <cstring>
 

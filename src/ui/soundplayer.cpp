@@ -1,9 +1,9 @@
-#include "client/soundplayer.h"
+#include "ui/soundplayer.h"
 
 #include <QFile>
 
-#include "client/soundbackend.h"
-#include "host/environment.h"
+#include "common/environment.h"
+#include "ui/soundbackend.h"
 
 SoundPlayer::SoundPlayer(const QString &modulePath)
     : modulePath_(modulePath)

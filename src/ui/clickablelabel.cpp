@@ -1,4 +1,4 @@
-#include "client/clickablelabel.h"
+#include "ui/clickablelabel.h"
 
 #include <QMouseEvent>
 

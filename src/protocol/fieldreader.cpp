@@ -1,4 +1,4 @@
-#include "host/protocol/fieldreader.h"
+#include "protocol/fieldreader.h"
 
 #include <limits>
 

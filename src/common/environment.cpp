@@ -1,4 +1,4 @@
-#include "host/environment.h"
+#include "common/environment.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,9 +7,6 @@
 // Every message ends with this byte; it can never appear inside one.
 inline constexpr char kTerminator = char(0xFF);
 
-// The version text exchanged at login.
-inline constexpr char kVersionText[] = "1.0.1";
-
 // Builds "word+field+field..." and ends it with the terminator. Each field is preceded by
 // "+", so a message with one empty field is "word+" and a trailing empty field leaves the
 // final "+" that some messages carry.

@@ -1,4 +1,4 @@
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 
 #include <QString>
 

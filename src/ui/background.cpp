@@ -1,10 +1,10 @@
-#include "windows/background.h"
+#include "ui/background.h"
 
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
 
-#include "client/pictures.h"
+#include "ui/pictures.h"
 
 void applyTiledBackground(QWidget *window)
 {

@@ -1,6 +1,6 @@
-#include "host/protocol/messageframer.h"
+#include "protocol/messageframer.h"
 
-#include "host/protocol/message.h"
+#include "protocol/message.h"
 
 QList<QByteArray> MessageFramer::feed(QByteArrayView bytes)
 {

@@ -1,4 +1,4 @@
-#include "client/namedmutex.h"
+#include "client/core/namedmutex.h"
 
 #include <fcntl.h>
 #include <semaphore.h>

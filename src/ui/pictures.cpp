@@ -1,9 +1,9 @@
-#include "client/pictures.h"
+#include "ui/pictures.h"
 
 #include <QPixmapCache>
 #include <QResource>
 
-#include "client/decodedpicture.h"
+#include "ui/decodedpicture.h"
 
 QPixmap Pictures::pixmap(const QString &path)
 {

@@ -4,7 +4,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-#include "client/soundbackend.h"
+#include "ui/soundbackend.h"
 
 namespace {
 
