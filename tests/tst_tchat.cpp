@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <memory>
 
 #include "client/core/hostlookup.h"
@@ -56,7 +56,7 @@ struct Run {
     QColor colour;
 };
 
-QList<Run> runsOfLine(QTextEdit *view, int line)
+QList<Run> runsOfLine(QPlainTextEdit *view, int line)
 {
     QList<Run> runs;
     const QTextBlock block = view->document()->findBlockByNumber(line);
@@ -81,7 +81,7 @@ struct ChatFixture {
         chat.setWindows(windows);
     }
 
-    QTextEdit *view() const { return chat.findChild<QTextEdit *>(QStringLiteral("mainchat")); }
+    QPlainTextEdit *view() const { return chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat")); }
     QStringList lines() const
     {
         QStringList all = view()->toPlainText().split(QLatin1Char('\n'));
@@ -219,16 +219,15 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     chat.setWindows(windows);
     chat.show();
 
-    auto *view = chat.findChild<QTextEdit *>(QStringLiteral("mainchat"));
+    auto *view = chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat"));
     QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains(QStringLiteral("You are Connected.")), 10000);
     const QStringList lines = view->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(lines.at(0), QStringLiteral("Loading Solo Game..Please wait."));
     QCOMPARE(lines.at(1), QStringLiteral("You are Connected."));
-    QVERIFY(chat.ishost);
-    QCOMPARE(chat.myname, QStringLiteral("You"));
-    QCOMPARE(chat.hostaddress, QStringLiteral("127.0.0.1"));
-    QCOMPARE(chat.myseat, 1);
-    QVERIFY(chat.loggedin);
+    QVERIFY(chat.model().ishost());
+    QCOMPARE(chat.model().myname(), QStringLiteral("You"));
+    QCOMPARE(chat.model().myseat(), 1);
+    QVERIFY(chat.model().loggedin());
     QVERIFY(chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isVisible());
     QCOMPARE(chat.findChild<QLabel *>(QStringLiteral("label_playername1"))->text(), QStringLiteral("You"));
@@ -253,7 +252,7 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
     QMessageBox *box = nullptr;
     QTRY_VERIFY((box = openBox(&chat)));
     QVERIFY(box->text().startsWith(QStringLiteral("Listen - Error")));
-    QVERIFY(!chat.ishost);
+    QVERIFY(!chat.model().ishost());
     QVERIFY(!chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isHidden());
     QCOMPARE(chat.sock()->state(), QAbstractSocket::UnconnectedState);
@@ -264,11 +263,10 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
 void TchatTest::loginReplyCarriesNameAndTwoTerminators()
 {
     ChatFixture f;
-    f.chat.myname = QStringLiteral("You");
-    f.chat.joinpress();  // sets the login name; the connect goes nowhere (port 1)
+    f.chat.commands().setLoginName(QStringLiteral("You"));
     f.deliver("CMD_sendlogininfo+1#");
-    QCOMPARE(f.chat.myseat, 1);
-    QVERIFY(f.chat.loggedin);
+    QCOMPARE(f.chat.model().myseat(), 1);
+    QVERIFY(f.chat.model().loggedin());
     QCOMPARE(f.sent.size(), 1);
     QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_logininfo+1+1.0.1+You\xff\xff"));
 }
@@ -276,10 +274,9 @@ void TchatTest::loginReplyCarriesNameAndTwoTerminators()
 void TchatTest::badSeatInLoginRequestSendsNothing()
 {
     ChatFixture f;
-    f.chat.myname = QStringLiteral("You");
-    f.chat.joinpress();
+    f.chat.commands().setLoginName(QStringLiteral("You"));
     f.deliver("CMD_sendlogininfo+1x#CMD_wrongversion+#");
-    QVERIFY(!f.chat.loggedin);
+    QVERIFY(!f.chat.model().loggedin());
     QCOMPARE(f.sent.size(), 0);
     // The next message is handled normally.
     QCOMPARE(f.lastLine(), QStringLiteral("You have a differnt version of the game then the host."));
@@ -396,16 +393,17 @@ void TchatTest::timerRunsOnlyWithWork()
     f.chat.Timer1Timer();
     QVERIFY(!f.chat.timer1Active());
 
-    f.chat.lockPhrases();
-    QVERIFY(!f.chat.phraseready);
+    // The phrase lock keeps it ticking for its 101 ticks, and no longer.
+    f.deliver("CMD_sendlogininfo+1#");
+    f.chat.b_phrase1Click(2);
+    QVERIFY(!f.chat.commands().phraseready());
     QVERIFY(f.chat.timer1Active());
     for (int tick = 1; tick <= 100; ++tick)
         f.chat.Timer1Timer();
-    QVERIFY(!f.chat.phraseready);
-    QCOMPARE(f.chat.phraseticks, 100);
+    QVERIFY(!f.chat.commands().phraseready());
+    QCOMPARE(f.chat.commands().phraseticks(), 100);
     f.chat.Timer1Timer();
-    QVERIFY(f.chat.phraseready);
-    QCOMPARE(f.chat.phraseticks, 0);
+    QVERIFY(f.chat.commands().phraseready());
     QVERIFY(!f.chat.timer1Active());
 
     // The real timer works the queue off by itself.
@@ -481,7 +479,7 @@ void TchatTest::scrollChatOffKeepsTheView()
 void TchatTest::rosterOfSeats()
 {
     ChatFixture f;
-    f.chat.myseat = 2;
+    f.deliver("CMD_sendlogininfo+2#");
     f.deliver("CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#CMD_newplayerinfo+3+Cy#");
     QCOMPARE(f.lines(), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("Ann is Connected."),
                                      QStringLiteral("Cy is Connected.")}));
@@ -513,7 +511,7 @@ void TchatTest::rosterOfSeats()
 void TchatTest::rosterOfSpies()
 {
     ChatFixture f;
-    f.chat.myseat = 7;
+    f.deliver("CMD_sendlogininfo+7#");
     f.deliver("CMD_newplayerinfo+7+Me#CMD_existingplayers+6+Bob#CMD_newplayerinfo+8+Bob: the 2nd#");
     QCOMPARE(f.lines(), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
                                      QStringLiteral("Bob is Connected."), QStringLiteral("Bob is spying."),
@@ -619,8 +617,8 @@ void TchatTest::oneOrTwoParametersOnlyShowTheLoadingLine()
     QVERIFY(!host.hasPendingConnections());
     QCOMPARE(f.chat.sock()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(!f.chat.sock11());
-    QVERIFY(!f.chat.ishost);
-    QVERIFY(f.chat.myname.isEmpty());
+    QVERIFY(!f.chat.model().ishost());
+    QVERIFY(f.chat.model().myname().isEmpty());
     QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(!openBox(&f.chat));
 }
@@ -637,9 +635,9 @@ void TchatTest::capitalTrueJoinsAndOpensSideConnection()
     f.chat.show();
     QTRY_VERIFY(host.hasPendingConnections());
     QTcpSocket *peer = host.nextPendingConnection();
-    QVERIFY(!f.chat.ishost);
-    QCOMPARE(f.chat.myname, QStringLiteral("Ann"));
-    QCOMPARE(f.chat.loginname, QByteArray("Ann\xff"));
+    QVERIFY(!f.chat.model().ishost());
+    QCOMPARE(f.chat.model().myname(), QStringLiteral("Ann"));
+    QCOMPARE(f.chat.commands().loginname(), QByteArray("Ann\xff"));
     QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(f.label(QStringLiteral("button_start"))->isHidden());
     QVERIFY(f.chat.sock11());
@@ -669,7 +667,7 @@ void TchatTest::hostingCopyConnectsToLoopback()
     f.chat.show();
     QTRY_VERIFY_WITH_TIMEOUT(f.lines().contains(QStringLiteral("You are Connected.")), 10000);
     QCOMPARE(f.lines().first(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    QVERIFY(f.chat.ishost);
+    QVERIFY(f.chat.model().ishost());
     QCOMPARE(f.chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     QCOMPARE(f.label(QStringLiteral("label_playername1"))->text(), QStringLiteral("Ann"));
     QVERIFY(f.chat.sock11());
@@ -743,7 +741,7 @@ void TchatTest::oversizedInputClosesTheConnectionAndSaysWhy()
     QVERIFY(f.lines().contains(QStringLiteral("Ann has a different version of the game then you.")));
     QVERIFY(f.lines().contains(
         QStringLiteral("The connection to the host was closed: it sent more than 64 KiB without ending a message.")));
-    QVERIFY(!f.chat.loggedin);
+    QVERIFY(!f.chat.model().loggedin());
     QVERIFY(f.chat.isVisible());
     QCOMPARE(closed.size(), 0);
 }
