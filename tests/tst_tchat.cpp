@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,14 +14,17 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QToolButton>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <memory>
 
 #include "client/core/hostlookup.h"
 #include "ui/soundplayer.h"
+#include "chatfixture.h"
 #include "client/tchat.h"
+#include "testclient.h"
 #include "protocol/message.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
@@ -29,78 +33,10 @@
 
 namespace {
 
-QByteArray ff(const char *text)
-{
-    QByteArray bytes(text);
-    bytes.replace('#', kTerminator);
-    return bytes;
-}
-
-// A port that nothing listens on right now.
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 void usePort(quint16 port)
 {
     qputenv("MORVELLO_PORT", QByteArray::number(port));
 }
-
-// One chat line as shown: its text and, per run of equal formatting, the text, bold and colour.
-struct Run {
-    QString text;
-    bool bold;
-    QColor colour;
-};
-
-QList<Run> runsOfLine(QTextEdit *view, int line)
-{
-    QList<Run> runs;
-    const QTextBlock block = view->document()->findBlockByNumber(line);
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        runs.append({fragment.text(), fragment.charFormat().fontWeight() == QFont::Bold,
-                     fragment.charFormat().foreground().color()});
-    }
-    return runs;
-}
-
-// Drives a Tchat without a real host: feeds bytes in and runs Timer1 by hand.
-struct ChatFixture {
-    Tchat chat;
-    Tspylist spylist;
-    QSignalSpy sent{&chat, &Tchat::messageSent};
-
-    ChatFixture()
-    {
-        TchatWindows windows;
-        windows.spylist = &spylist;
-        chat.setWindows(windows);
-    }
-
-    QTextEdit *view() const { return chat.findChild<QTextEdit *>(QStringLiteral("mainchat")); }
-    QStringList lines() const
-    {
-        QStringList all = view()->toPlainText().split(QLatin1Char('\n'));
-        if (!all.isEmpty() && all.last().isEmpty())
-            all.removeLast();
-        return all;
-    }
-    QString lastLine() const { return lines().value(lines().size() - 1); }
-    QLabel *label(const QString &name) const { return chat.findChild<QLabel *>(name); }
-    QAction *action(const QString &name) const { return chat.findChild<QAction *>(name); }
-
-    // Feeds messages written with '#' for the terminator and handles all of them.
-    void deliver(const char *text)
-    {
-        chat.receiveBytes(ff(text));
-        while (!chat.receivedlist().isEmpty())
-            chat.Timer1Timer();
-    }
-};
 
 // Stands in for whatever listens beside the game on port 9001, when that port is free here.
 struct SideListener : QTcpServer {
@@ -156,6 +92,13 @@ private slots:
     void oversizedInputClosesTheConnectionAndSaysWhy();
     void menuEntriesOpenTheirWindows();
     void copyTakesTheSelectionAsPlainText();
+    void inputLineSendsWithEnter_data();
+    void inputLineSendsWithEnter();
+    void phraseButtonsLockForAHundredTicks();
+    void relayedLinesAreTextNotMarkup();
+    void linksOpenOnlyWebAndMail_data();
+    void linksOpenOnlyWebAndMail();
+    void chatKeepsTheNewestLines();
     void exitClosesTheWindow();
 };
 
@@ -219,16 +162,15 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     chat.setWindows(windows);
     chat.show();
 
-    auto *view = chat.findChild<QTextEdit *>(QStringLiteral("mainchat"));
+    auto *view = chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat"));
     QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains(QStringLiteral("You are Connected.")), 10000);
     const QStringList lines = view->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(lines.at(0), QStringLiteral("Loading Solo Game..Please wait."));
     QCOMPARE(lines.at(1), QStringLiteral("You are Connected."));
-    QVERIFY(chat.ishost);
-    QCOMPARE(chat.myname, QStringLiteral("You"));
-    QCOMPARE(chat.hostaddress, QStringLiteral("127.0.0.1"));
-    QCOMPARE(chat.myseat, 1);
-    QVERIFY(chat.loggedin);
+    QVERIFY(chat.model().ishost());
+    QCOMPARE(chat.model().myname(), QStringLiteral("You"));
+    QCOMPARE(chat.model().myseat(), 1);
+    QVERIFY(chat.model().loggedin());
     QVERIFY(chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isVisible());
     QCOMPARE(chat.findChild<QLabel *>(QStringLiteral("label_playername1"))->text(), QStringLiteral("You"));
@@ -253,7 +195,7 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
     QMessageBox *box = nullptr;
     QTRY_VERIFY((box = openBox(&chat)));
     QVERIFY(box->text().startsWith(QStringLiteral("Listen - Error")));
-    QVERIFY(!chat.ishost);
+    QVERIFY(!chat.model().ishost());
     QVERIFY(!chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isHidden());
     QCOMPARE(chat.sock()->state(), QAbstractSocket::UnconnectedState);
@@ -264,11 +206,10 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
 void TchatTest::loginReplyCarriesNameAndTwoTerminators()
 {
     ChatFixture f;
-    f.chat.myname = QStringLiteral("You");
-    f.chat.joinpress();  // sets the login name; the connect goes nowhere (port 1)
+    f.chat.commands().setLoginName(QStringLiteral("You"));
     f.deliver("CMD_sendlogininfo+1#");
-    QCOMPARE(f.chat.myseat, 1);
-    QVERIFY(f.chat.loggedin);
+    QCOMPARE(f.chat.model().myseat(), 1);
+    QVERIFY(f.chat.model().loggedin());
     QCOMPARE(f.sent.size(), 1);
     QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_logininfo+1+1.0.1+You\xff\xff"));
 }
@@ -276,10 +217,9 @@ void TchatTest::loginReplyCarriesNameAndTwoTerminators()
 void TchatTest::badSeatInLoginRequestSendsNothing()
 {
     ChatFixture f;
-    f.chat.myname = QStringLiteral("You");
-    f.chat.joinpress();
+    f.chat.commands().setLoginName(QStringLiteral("You"));
     f.deliver("CMD_sendlogininfo+1x#CMD_wrongversion+#");
-    QVERIFY(!f.chat.loggedin);
+    QVERIFY(!f.chat.model().loggedin());
     QCOMPARE(f.sent.size(), 0);
     // The next message is handled normally.
     QCOMPARE(f.lastLine(), QStringLiteral("You have a differnt version of the game then the host."));
@@ -396,16 +336,17 @@ void TchatTest::timerRunsOnlyWithWork()
     f.chat.Timer1Timer();
     QVERIFY(!f.chat.timer1Active());
 
-    f.chat.lockPhrases();
-    QVERIFY(!f.chat.phraseready);
+    // The phrase lock keeps it ticking for its 101 ticks, and no longer.
+    f.deliver("CMD_sendlogininfo+1#");
+    f.chat.b_phrase1Click(2);
+    QVERIFY(!f.chat.commands().phraseready());
     QVERIFY(f.chat.timer1Active());
     for (int tick = 1; tick <= 100; ++tick)
         f.chat.Timer1Timer();
-    QVERIFY(!f.chat.phraseready);
-    QCOMPARE(f.chat.phraseticks, 100);
+    QVERIFY(!f.chat.commands().phraseready());
+    QCOMPARE(f.chat.commands().phraseticks(), 100);
     f.chat.Timer1Timer();
-    QVERIFY(f.chat.phraseready);
-    QCOMPARE(f.chat.phraseticks, 0);
+    QVERIFY(f.chat.commands().phraseready());
     QVERIFY(!f.chat.timer1Active());
 
     // The real timer works the queue off by itself.
@@ -481,7 +422,7 @@ void TchatTest::scrollChatOffKeepsTheView()
 void TchatTest::rosterOfSeats()
 {
     ChatFixture f;
-    f.chat.myseat = 2;
+    f.deliver("CMD_sendlogininfo+2#");
     f.deliver("CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#CMD_newplayerinfo+3+Cy#");
     QCOMPARE(f.lines(), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("Ann is Connected."),
                                      QStringLiteral("Cy is Connected.")}));
@@ -513,7 +454,7 @@ void TchatTest::rosterOfSeats()
 void TchatTest::rosterOfSpies()
 {
     ChatFixture f;
-    f.chat.myseat = 7;
+    f.deliver("CMD_sendlogininfo+7#");
     f.deliver("CMD_newplayerinfo+7+Me#CMD_existingplayers+6+Bob#CMD_newplayerinfo+8+Bob: the 2nd#");
     QCOMPARE(f.lines(), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
                                      QStringLiteral("Bob is Connected."), QStringLiteral("Bob is spying."),
@@ -619,8 +560,8 @@ void TchatTest::oneOrTwoParametersOnlyShowTheLoadingLine()
     QVERIFY(!host.hasPendingConnections());
     QCOMPARE(f.chat.sock()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(!f.chat.sock11());
-    QVERIFY(!f.chat.ishost);
-    QVERIFY(f.chat.myname.isEmpty());
+    QVERIFY(!f.chat.model().ishost());
+    QVERIFY(f.chat.model().myname().isEmpty());
     QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(!openBox(&f.chat));
 }
@@ -637,9 +578,9 @@ void TchatTest::capitalTrueJoinsAndOpensSideConnection()
     f.chat.show();
     QTRY_VERIFY(host.hasPendingConnections());
     QTcpSocket *peer = host.nextPendingConnection();
-    QVERIFY(!f.chat.ishost);
-    QCOMPARE(f.chat.myname, QStringLiteral("Ann"));
-    QCOMPARE(f.chat.loginname, QByteArray("Ann\xff"));
+    QVERIFY(!f.chat.model().ishost());
+    QCOMPARE(f.chat.model().myname(), QStringLiteral("Ann"));
+    QCOMPARE(f.chat.commands().loginname(), QByteArray("Ann\xff"));
     QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(f.label(QStringLiteral("button_start"))->isHidden());
     QVERIFY(f.chat.sock11());
@@ -669,7 +610,7 @@ void TchatTest::hostingCopyConnectsToLoopback()
     f.chat.show();
     QTRY_VERIFY_WITH_TIMEOUT(f.lines().contains(QStringLiteral("You are Connected.")), 10000);
     QCOMPARE(f.lines().first(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    QVERIFY(f.chat.ishost);
+    QVERIFY(f.chat.model().ishost());
     QCOMPARE(f.chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     QCOMPARE(f.label(QStringLiteral("label_playername1"))->text(), QStringLiteral("Ann"));
     QVERIFY(f.chat.sock11());
@@ -743,7 +684,7 @@ void TchatTest::oversizedInputClosesTheConnectionAndSaysWhy()
     QVERIFY(f.lines().contains(QStringLiteral("Ann has a different version of the game then you.")));
     QVERIFY(f.lines().contains(
         QStringLiteral("The connection to the host was closed: it sent more than 64 KiB without ending a message.")));
-    QVERIFY(!f.chat.loggedin);
+    QVERIFY(!f.chat.model().loggedin());
     QVERIFY(f.chat.isVisible());
     QCOMPARE(closed.size(), 0);
 }
@@ -794,6 +735,160 @@ void TchatTest::exitClosesTheWindow()
     f.action(QStringLiteral("Exit1"))->trigger();
     QCOMPARE(closed.size(), 1);
     QVERIFY(!f.chat.isVisible());
+}
+
+void TchatTest::inputLineSendsWithEnter_data()
+{
+    QTest::addColumn<bool>("loggedIn");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("left");
+
+    QTest::newRow("chat") << true << "hello" << int(Qt::Key_Return) << QByteArray("CMD_chat+1+hello|clBlack\xff")
+                          << "";
+    QTest::newRow("keypad enter") << true << "/me waves" << int(Qt::Key_Enter)
+                                  << QByteArray("CMD_action+1+waves|clBlack\xff") << "";
+    QTest::newRow("unknown command") << true << "/who" << int(Qt::Key_Return) << QByteArray() << "";
+    QTest::newRow("before login") << false << "hello" << int(Qt::Key_Return) << QByteArray() << "hello";
+}
+
+void TchatTest::inputLineSendsWithEnter()
+{
+    QFETCH(bool, loggedIn);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, left);
+
+    ChatFixture f;
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chat));
+    auto *input = f.chat.findChild<QLineEdit *>(QStringLiteral("mychat"));
+    // The input line is where the keyboard goes when the window opens.
+    QTRY_COMPARE(f.chat.focusWidget(), input);
+    if (loggedIn)
+        f.deliver("CMD_sendlogininfo+1#");
+    f.sent.clear();
+    // The first key takes the invitation away instead of adding to it.
+    QTest::keyClicks(input, typed);
+    QCOMPARE(input->text(), typed);
+    QTest::keyClick(input, Qt::Key(key));
+    QCOMPARE(input->text(), left);
+    QCOMPARE(f.sent.size(), sent.isEmpty() ? 0 : 1);
+    if (!sent.isEmpty())
+        QCOMPARE(f.sent.at(0).at(0).toByteArray(), sent);
+}
+
+void TchatTest::phraseButtonsLockForAHundredTicks()
+{
+    ChatFixture f;
+    f.deliver("CMD_sendlogininfo+4#");
+    f.sent.clear();
+    auto *button = f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase2"));
+    QCOMPARE(button->toolTip(), QStringLiteral("Good One!"));
+    button->click();
+    button->click();
+    QCOMPARE(f.sent.size(), 1);
+    QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_action+4+says: Good One!|clBlack\xff"));
+    for (int tick = 0; tick <= ClientCommands::kPhraseLockTicks; ++tick)
+        f.chat.Timer1Timer();
+    f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase10"))->click();
+    QCOMPARE(f.sent.size(), 2);
+    QCOMPARE(f.sent.at(1).at(0).toByteArray(), QByteArray("CMD_action+4+says: See ya!|clBlack\xff"));
+}
+
+void TchatTest::relayedLinesAreTextNotMarkup()
+{
+    ChatFixture f;
+    f.deliver("CMD_chat+Ann chats: <img src=x.png><font size=99>big</font>|clBlack#"
+              "CMD_chat+Bob chats: odd|colourless#");
+    QCOMPARE(f.lines(), (QStringList{"Ann chats: <img src=x.png><font size=99>big</font>", "Bob chats: odd"}));
+    QCOMPARE(f.view()->document()->toHtml().count(QStringLiteral("<img")), 0);
+    const QList<Run> ann = runsOfLine(f.view(), 0);
+    QCOMPARE(ann.size(), 2);
+    QCOMPARE(ann[0].text, QStringLiteral("Ann chats:"));
+    QVERIFY(ann[0].bold && !ann[1].bold);
+    QCOMPARE(ann[1].colour, QColor(Qt::black));
+    for (const Run &run : runsOfLine(f.view(), 1))
+        QCOMPARE(run.colour, QColor(255, 0, 0));
+}
+
+void TchatTest::linksOpenOnlyWebAndMail_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("opened");
+
+    QTest::newRow("www") << "www.example.org." << "http://www.example.org";
+    QTest::newRow("https") << "https://example.org/a" << "https://example.org/a";
+    QTest::newRow("mailto without attachment") << "mailto:a@b.org?attach=x" << "mailto:a@b.org";
+    QTest::newRow("file") << "file:///etc/passwd" << "";
+    QTest::newRow("telnet") << "telnet://example.org" << "";
+}
+
+void TchatTest::linksOpenOnlyWebAndMail()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, opened);
+
+    ChatFixture f;
+    QStringList asked;
+    f.chat.openAddress = [&asked](const QString &address) {
+        asked.append(address);
+        return true;
+    };
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chat));
+    f.chat.addlinetochat(QStringLiteral("Ann chats: look ") + word, Qt::black);
+    f.chat.addlinetochat(QStringLiteral("last line"), Qt::black);
+    auto *view = f.chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat"));
+    QTextCursor at(view->document());
+    const QTextBlock linkLine = view->document()->lastBlock().previous();
+    at.setPosition(linkLine.position() + QStringLiteral("Ann chats: look ").size() + 2);
+    const QPoint onLink = view->cursorRect(at).center() + QPoint(1, 0);
+    const QPoint belowText(onLink.x(), view->viewport()->height() - 3);
+
+    auto moveTo = [view](const QPoint &pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, view->viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+    };
+    moveTo(onLink);
+    QCOMPARE(view->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    moveTo(belowText);
+    QCOMPARE(view->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, belowText);
+    QVERIFY(asked.isEmpty());
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, onLink);
+    QCOMPARE(asked, opened.isEmpty() ? QStringList() : QStringList{opened});
+    QVERIFY(word.startsWith(view->textCursor().selectedText()));
+    const QString status = f.label(QStringLiteral("label_status"))->text();
+    QCOMPARE(status.startsWith(QStringLiteral("Not opened")), opened.isEmpty());
+}
+
+void TchatTest::chatKeepsTheNewestLines()
+{
+    ChatFixture f;
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chat));
+    for (int n = 0; n < 5000; ++n)
+        f.chat.addlinetochat(QStringLiteral("line %1").arg(n), Qt::black);
+    auto *view = f.chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat"));
+    auto topLine = [view] { return view->cursorForPosition(QPoint(10, 10)).block().text(); };
+
+    // Reading further up with the scroll lock on: the lines in view stay while old ones go.
+    view->verticalScrollBar()->setValue(2000);
+    const QString reading = topLine();
+    f.action(QStringLiteral("ScrollOff1"))->trigger();
+    f.chat.addlinetochat(QString(1500, QLatin1Char('x')), Qt::black);
+    f.chat.addlinetochat(QStringLiteral("newest"), Qt::black);
+    QCOMPARE(topLine(), reading);
+
+    QCOMPARE(view->document()->blockCount(), 5000);
+    QCOMPARE(view->document()->firstBlock().text(), QStringLiteral("line 2"));
+    QCOMPARE(view->document()->lastBlock().text(), QStringLiteral("newest"));
+    QCOMPARE(view->document()->lastBlock().previous().text(), QString(1000, QLatin1Char('x')) + QStringLiteral("..."));
 }
 
 QTEST_MAIN(TchatTest)

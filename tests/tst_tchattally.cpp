@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
-#include "client/tchat.h"
+#include "chatfixture.h"
 #include "protocol/message.h"
 #include "tally/tallyfile.h"
 #include "windows/tallylist.h"
@@ -18,8 +18,7 @@
 namespace {
 
 // The main window and its tally window, created in start-up order.
-struct TallyFixture {
-    Tchat chat;
+struct TallyFixture : ChatFixture {
     Ttallylist tally;
 
     explicit TallyFixture(const QString &tallyPath = QString())
@@ -27,26 +26,26 @@ struct TallyFixture {
     {
         TchatWindows windows;
         windows.tally = &tally;
+        windows.spylist = &spylist;
         chat.setWindows(windows);
-        chat.myname = QStringLiteral("You");
     }
 
     // Seats players the way the host announces them; an empty name leaves the seat waiting.
     void seat(int myseat, const QStringList &names)
     {
-        chat.myseat = myseat;
+        deliver(QStringLiteral("CMD_sendlogininfo+%1").arg(myseat));
         for (int seat = 1; seat <= names.size(); ++seat) {
             if (!names[seat - 1].isEmpty())
                 deliver(QStringLiteral("CMD_newplayerinfo+%1+%2").arg(seat).arg(names[seat - 1]));
         }
     }
-    void deliver(const QString &message)
+    // The host's report of a seat's card after it scored a category; an empty cell is 1000.
+    void score(int seat, int category, const QString &cell)
     {
-        chat.receiveBytes(toWire(message) + kTerminator);
-        while (!chat.receivedlist().isEmpty())
-            chat.Timer1Timer();
+        QStringList cells(16, QStringLiteral("1000"));
+        cells[category - 1] = cell.isEmpty() ? QStringLiteral("1000") : cell;
+        deliver(QStringLiteral("CMD_pscore+%1+0+%2+%3").arg(seat).arg(category).arg(cells.join(QLatin1Char('+'))));
     }
-
     // Tallies names as the user does, by checking them in "Players In Current Game".
     void tallyNames(const QStringList &names)
     {
@@ -70,17 +69,6 @@ struct TallyFixture {
                 tally.table().cell(TallyTable::kFiveKind, 0)};
     }
 
-    QTextEdit *view() const { return chat.findChild<QTextEdit *>(QStringLiteral("mainchat")); }
-    // The chat lines holding a text, each with the colour it is written in.
-    QList<QColor> linesWith(const QString &text) const
-    {
-        QList<QColor> colours;
-        for (QTextBlock block = view()->document()->begin(); block.isValid(); block = block.next()) {
-            if (block.text().contains(text))
-                colours.append(block.begin().fragment().charFormat().foreground().color());
-        }
-        return colours;
-    }
 };
 
 const QStringList kTable{QStringLiteral("You"), QStringLiteral("Klot"), QString(), QStringLiteral("Ann")};
@@ -196,7 +184,7 @@ void TchatTallyTest::finishedGames()
     TallyFixture f;
     f.tallyNames({QStringLiteral("Klot"), QStringLiteral("Ann"), QStringLiteral("Gone")});
     f.seat(1, kTable);
-    f.chat.recordGameResult(winner);
+    f.deliver(QStringLiteral("CMD_winner+%1+0+").arg(winner));
 
     QCOMPARE(f.ownTotals(), own);
     QCOMPARE(f.tally.findChild<QLabel *>(QStringLiteral("mylabel_2"))->text(), own[1]);
@@ -213,7 +201,7 @@ void TchatTallyTest::aGameCountsThePlayersSeatedWhenItEnds()
     f.tallyNames({QStringLiteral("Klot"), QStringLiteral("Ann")});
     f.deliver(QStringLiteral("CMD_playerdisconnected+4+Ann"));
 
-    f.chat.recordGameResult(QStringLiteral("You"));
+    f.deliver(QStringLiteral("CMD_winner+%1+0+").arg(QStringLiteral("You")));
     QCOMPARE(items(f.tally.checklist()), (QStringList{"Klot [x]", "Klick"}));
     QCOMPARE(f.row(QStringLiteral("Klot")).first(), QStringLiteral("1"));
     QCOMPARE(f.row(QStringLiteral("Ann")).first(), QStringLiteral("0"));
@@ -241,8 +229,8 @@ void TchatTallyTest::ownFivesOfAKind()
     QFETCH(QString, counted);
 
     TallyFixture f;
-    f.chat.myseat = 2;
-    f.chat.countOwnFiveOfAKind(seat, category, cell);
+    f.deliver(QStringLiteral("CMD_sendlogininfo+2"));
+    f.score(seat, category, cell);
     QCOMPARE(f.ownTotals(), (QStringList{"0", "0", counted}));
     // The window builds its widgets when it is first shown.
     f.tally.show();
@@ -261,10 +249,8 @@ void TchatTallyTest::unreadableTallyIsToldOnceInTheChat()
     QCOMPARE(f.linesWith(told), QList<QColor>{Tchat::kBlue});
     // The damaged file went aside, so the new tally is saved without complaint.
     f.seat(1, kTable);
-    const int before = f.view()->document()->blockCount();
-    f.chat.recordGameResult(QStringLiteral("Klot"));
-    f.chat.recordGameResult(QStringLiteral("You"));
-    QCOMPARE(f.view()->document()->blockCount(), before);
+    f.deliver(QStringLiteral("CMD_winner+%1+0+").arg(QStringLiteral("Klot")));
+    f.deliver(QStringLiteral("CMD_winner+%1+0+").arg(QStringLiteral("You")));
     QCOMPARE(f.linesWith(told).size(), 1);
 }
 
@@ -274,14 +260,13 @@ void TchatTallyTest::failedSavingIsToldOnceInTheChat()
     TallyFixture f(path);
     QVERIFY(f.tally.problem().isEmpty());
     f.seat(1, kTable);
-    const int before = f.view()->document()->blockCount();
 
-    f.chat.recordGameResult(QStringLiteral("Klot"));
+    f.deliver(QStringLiteral("CMD_winner+%1+0+").arg(QStringLiteral("Klot")));
     const QList<QColor> told = f.linesWith(path);
     QCOMPARE(told, QList<QColor>{Tchat::kBlue});
-    f.chat.recordGameResult(QStringLiteral("You"));
-    f.chat.countOwnFiveOfAKind(1, 11, QStringLiteral("50"));
-    QCOMPARE(f.view()->document()->blockCount(), before + 1);
+    f.deliver(QStringLiteral("CMD_winner+%1+0+").arg(QStringLiteral("You")));
+    f.score(1, 11, QStringLiteral("50"));
+    QCOMPARE(f.linesWith(path).size(), 1);
     // The games still count for this run.
     QCOMPARE(f.ownTotals(), (QStringList{"2", "1", "1"}));
 }

@@ -4,12 +4,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
-#include <QTcpSocket>
-#include <QTextDocumentFragment>
-#include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 
+#include "client/chatpanel.h"
 #include "client/clienttexts.h"
 #include "rules/dicerandom.h"
 #include "windows/tabout.h"
@@ -23,33 +24,33 @@ Tchat::Tchat(QWidget *parent)
     : QMainWindow(parent), mutex_("morvello")
 {
     setObjectName(QStringLiteral("chat"));
+    connection_ = new ClientConnection(this);
+    model_ = new GameModel(this);
+    commands_ = std::make_unique<ClientCommands>(*model_, *connection_);
+    openAddress = [](const QString &address) { return QDesktopServices::openUrl(QUrl(address)); };
+
     buildWindow();
+    connectModel();
 
-    sock_ = new QTcpSocket(this);
-    sock_->setObjectName(QStringLiteral("sock"));
-    connect(sock_, &QTcpSocket::connected, this, &Tchat::sockConnected);
-    connect(sock_, &QTcpSocket::readyRead, this, &Tchat::sockRead);
-    connect(sock_, &QTcpSocket::disconnected, this, &Tchat::sockInfo);
-    connect(sock_, &QTcpSocket::errorOccurred, this, &Tchat::sockError);
+    connect(connection_, &ClientConnection::connected, this, &Tchat::sockConnected);
+    connect(connection_, &ClientConnection::closed, this, &Tchat::sockInfo);
+    connect(connection_, &ClientConnection::connectFailed, this, &Tchat::connectFailed);
+    connect(connection_, &ClientConnection::inputTooLong, this, [this] {
+        addlinetochat(ClientText::inputTooLong.arg(MessageFramer::kMaxPending / 1024), kBlue);
+    });
+    connect(connection_, &ClientConnection::entryTaken, model_, &GameModel::apply);
+    connect(connection_, &ClientConnection::ticked, this, &Tchat::tick);
+    connect(connection_, &ClientConnection::sent, this, &Tchat::messageSent);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &Tchat::Timer1Timer);
-
-    clearall();
     DiceRandom::seedOnce();
-    ishost = false;
-    turnseat = 0;
-    phraseready = true;
 }
 
 Tchat::~Tchat()
 {
-    // The sockets outlive this part of the window while the base class tears down its
-    // children; a close reported then must not reach the handlers.
-    disconnect(sock_, nullptr, this, nullptr);
+    // The connection outlives this part of the window while the base class tears down its
+    // children; nothing it reports then may reach the handlers.
+    disconnect(connection_, nullptr, this, nullptr);
+    disconnect(model_, nullptr, this, nullptr);
 }
 
 void Tchat::setWindows(const TchatWindows &windows)
@@ -63,6 +64,7 @@ void Tchat::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
+        mychat->setFocus();
         // After the window is on screen, so the loading line is seen while the host starts.
         QTimer::singleShot(0, this, &Tchat::processparams);
     }
@@ -80,21 +82,14 @@ QLabel *Tchat::label(const QString &name) const
     return findChild<QLabel *>(name);
 }
 
-void Tchat::clearall()
+QColor Tchat::toColor(ColorText::Value value)
 {
-    for (int seat = 1; seat <= 4; ++seat) {
-        label(QStringLiteral("label_score%1").arg(seat))->setText(QStringLiteral("0"));
-        for (int cell = 1; cell <= 16; ++cell) {
-            QLabel *cellLabel = label(QStringLiteral("score%1_%2").arg(seat).arg(cell));
-            cellLabel->clear();
-            QPalette palette = cellLabel->palette();
-            const bool own = seat == myseat && cell <= 12;
-            palette.setColor(QPalette::WindowText, own ? QColor(0, 128, 0) : QColor(Qt::black));
-            cellLabel->setPalette(palette);
-        }
-    }
-    label(QStringLiteral("image_winner"))->hide();
-    label(QStringLiteral("label_winner"))->hide();
+    return QColor(ColorText::red(value), ColorText::green(value), ColorText::blue(value));
+}
+
+void Tchat::tick()
+{
+    connection_->setTicksWanted(commands_->tick());
 }
 
 void Tchat::playsounds(const QString &name)
@@ -103,44 +98,40 @@ void Tchat::playsounds(const QString &name)
         sounds_.play(name);
 }
 
-bool Tchat::scrollChatOff() const
-{
-    return ScrollOff1->isChecked();
-}
-
 void Tchat::ScrollChatOff1Click(bool checked)
 {
     ScrollOff1->setChecked(checked);
     ScrollChatOff1->setChecked(checked);
+    mainchat->setScrollLocked(checked);
 }
 
 void Tchat::Copy1Click()
 {
-    const QString selected = mainchat->textCursor().selection().toPlainText();
+    const QString selected = mainchat->selectedText();
     if (!selected.isEmpty())
         QApplication::clipboard()->setText(selected);
 }
 
+void Tchat::showSideWindow(QWidget *window)
+{
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void Tchat::SpyList1Click()
 {
-    if (windows_.spylist) {
-        windows_.spylist->show();
-        windows_.spylist->raise();
-    }
+    showSideWindow(windows_.spylist);
 }
 
 void Tchat::Help2Click()
 {
-    if (windows_.help) {
-        windows_.help->show();
-        windows_.help->raise();
-    }
+    showSideWindow(windows_.help);
 }
 
 void Tchat::About1Click()
 {
-    if (windows_.about) {
-        windows_.about->show();
-        windows_.about->raise();
-    }
+    showSideWindow(windows_.about);
 }

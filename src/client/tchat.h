@@ -3,29 +3,29 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QQueue>
 #include <QString>
 #include <QStringList>
-#include <array>
+#include <functional>
 #include <memory>
 
+#include "client/core/chatlinks.h"
+#include "client/core/clientcommands.h"
+#include "client/core/clientconnection.h"
+#include "client/core/gamemodel.h"
 #include "client/core/namedmutex.h"
 #include "ui/soundplayer.h"
-#include "protocol/messageframer.h"
 
 class QAction;
 class QHostAddress;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QMessageBox;
 class QTcpSocket;
-class QTextEdit;
-class QTimer;
-class QWidget;
+class ChatInput;
+class ChatView;
 class TServer;
 class Tabout;
 class Tdownload;
@@ -48,8 +48,10 @@ struct TchatWindows {
     Tdownload *download = nullptr;
 };
 
-// The main window: board, score card, roster and chat, and the client's end of the
-// connection to the host. Everything it shows changes only when the host's messages arrive.
+// The main window and its wiring. The game lives in the client core: the connection takes
+// the host's messages one per tick to the model, the views show what the model holds, and
+// what the user asks for goes through the commands. The handler names of the game stay here
+// as short forwards, so they can be found by name.
 class Tchat : public QMainWindow {
     Q_OBJECT
 
@@ -64,68 +66,53 @@ public:
     // first shown.
     void setParameters(const QStringList &parameters) { parameters_ = parameters; }
 
+    const GameModel &model() const { return *model_; }
+    ClientCommands &commands() { return *commands_; }
+    ClientConnection &connection() { return *connection_; }
+
     // ---- start-up and connection (tchatconnection.cpp) ----
 
     void processparams();
     void hostpress();
     void joinpress();
-    void sendloginfo(const QByteArray &data);
+    void sendloginfo() { commands_->sendloginfo(); }
 
-    // Bytes that arrived from the host: cut at each terminator into receivedlist.
-    void receiveBytes(QByteArrayView bytes);
-    // Every byte for the host leaves through here.
-    void sendToHost(const QByteArray &message);
-
-    void Timer1Timer();
-    void processsocktimer();
+    void receiveBytes(QByteArrayView bytes) { connection_->receiveBytes(bytes); }
+    void Timer1Timer() { connection_->Timer1Timer(); }
+    const QQueue<QByteArray> &receivedlist() const { return connection_->receivedlist(); }
+    bool timer1Active() const { return connection_->timer1Active(); }
+    QTcpSocket *sock() const { return connection_->sock(); }
+    QTcpSocket *sock11() const { return sock11_; }
 
     // ---- chat and roster (tchatchat.cpp, tchatroster.cpp) ----
 
     void addlinetochat(const QString &text, const QColor &color);
-    void newplayerinfo(const QByteArray &data);
-    void playerdisconnected(const QByteArray &data);
+    void sendit();
+    void b_phrase1Click(int button);
+    void PhraseList1Click();
+    void Copy1Click();
+    // The phrase of a button (its hint).
+    QString phraseOf(int button) const;
+    void setPhrase(int button, const QString &phrase);
 
     // ---- settings and sounds ----
 
     void playsounds(const QString &name);
     const SoundPlayer &sounds() const { return sounds_; }
-
-    // ---- score card ----
-
-    void clearall();
+    // The desktop colour of a colour value of the chat or the settings.
+    static QColor toColor(ColorText::Value value);
 
     // ---- tally (tchattally.cpp) ----
 
     // Fills the tally window's "Players In Current Game" with the other seated players.
     void loadchecklist();
     void ViewTally1Click();
-    // A game has ended with this winner text (several winners joined by " and ").
-    void recordGameResult(const QString &winnerText);
-    // A seat's cell of a category has just been scored; counts the user's own fives of a kind.
-    void countOwnFiveOfAKind(int seat, int category, const QString &cellText);
+    // A game has ended; the tally records it under this name ("addtomine" for the user's win).
+    void recordGameResult(const QString &tallyName);
+    void countOwnFiveOfAKind();
 
-    // ---- client state, readable by tests and by the later parts of the client ----
-
-    QString myname;
-    QString hostaddress;
-    QByteArray loginname;   // myname in wire bytes, with one terminator already appended
-    bool ishost = false;
-    int myseat = 0;
-    bool loggedin = false;
-    int turnseat = 0;
-    bool canact = false;
-    int bonusdie = -1;
-    std::array<int, 6> dicevalues{};  // indexed by die 1..5
-    bool phraseready = true;
-    int phraseticks = 0;
-
-    const QQueue<QByteArray> &receivedlist() const { return receivedlist_; }
-    bool timer1Active() const;
-    QTcpSocket *sock() const { return sock_; }
-    QTcpSocket *sock11() const { return sock11_; }
-
-    // Locks the phrase buttons until Timer1 has counted past the lock.
-    void lockPhrases();
+    // Opens a web or mail address in the desktop's program for it; replaceable for tests.
+    std::function<bool(const QString &address)> openAddress;
 
     static const QColor kBlue;
     static const QColor kNavy;
@@ -150,52 +137,50 @@ private:
     void buildMenus();
 
     // ---- connection (tchatconnection.cpp) ----
-    void openSock(const QHostAddress &address);
     void connectSockTo(const QString &address);
+    void openSock(const QHostAddress &address);
     void sockConnected();
-    void sockRead();
     void sockInfo();
-    void sockError();
-    void closeOversizedConnection();
-    void dispatch(const QByteArray &word, const QByteArray &data);
-    void gamefull(const QByteArray &data);
-    void wrongversion(const QByteArray &data);
-    void havewrongversion(const QByteArray &data);
-    void updateTimer1();
+    void connectFailed(const QString &errorText);
+    void gamefull();
     void showMessage(const QString &text);
+    void tick();
+
+    // ---- views of the model (tchatroster.cpp) ----
+    void connectModel();
+    void showRoster();
+    void linkClicked(const ChatLinks::Link &link);
 
     // Hands the tally window its player list and shows its problems in the chat.
     void connectTally();
 
-    // ---- menus that need nothing of the later parts ----
+    // ---- menus ----
     // Both "Scroll Chat Off" entries share one state; checked is the new state of the one chosen.
     void ScrollChatOff1Click(bool checked);
-    void Copy1Click();
     void SpyList1Click();
     void Help2Click();
     void About1Click();
+    void showSideWindow(QWidget *window);
 
     QLabel *label(const QString &name) const;
-    bool scrollChatOff() const;
 
     TchatWindows windows_;
     QStringList parameters_;
+    QString hostaddress_;
     bool shownOnce_ = false;
 
     NamedMutex mutex_;
     SoundPlayer sounds_;
 
-    QTcpSocket *sock_ = nullptr;
+    ClientConnection *connection_ = nullptr;
+    GameModel *model_ = nullptr;
+    std::unique_ptr<ClientCommands> commands_;
     QTcpSocket *sock11_ = nullptr;
-    QTimer *Timer1 = nullptr;
-    QElapsedTimer lastTick_;   // invalid until Timer1 first ticks
-    MessageFramer framer_;
-    QQueue<QByteArray> receivedlist_;
-    bool sockWasConnected_ = false;
     QPointer<QMessageBox> fullBox_;
+    bool fullSeen_ = false;
 
-    QTextEdit *mainchat = nullptr;
-    QLineEdit *mychat = nullptr;
+    ChatView *mainchat = nullptr;
+    ChatInput *mychat = nullptr;
     QMenu *popup_kick = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *StartGame1 = nullptr;

@@ -1,12 +1,15 @@
-// The chat view: every line of every part of the client ends up here.
+// The chat: lines in, the input line and the phrase buttons out, and the links in the lines.
 
 #include "client/tchat.h"
 
-#include <QScrollBar>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
 #include <cstdio>
+
+#include "client/chatpanel.h"
+#include "client/clienttexts.h"
+#include "windows/tphrases.h"
 
 namespace {
 
@@ -25,30 +28,52 @@ void echoChatLine(const QString &text)
 
 void Tchat::addlinetochat(const QString &text, const QColor &color)
 {
-    mainchat->setUpdatesEnabled(false);
-    QScrollBar *scroll = mainchat->verticalScrollBar();
-    const int firstVisible = scroll->value();
-
-    // Written through a cursor of its own, so the reader's caret and selection stay put.
-    QTextCursor cursor(mainchat->document());
-    cursor.movePosition(QTextCursor::End);
-    QTextCharFormat format;
-    format.setForeground(color);
-    const qsizetype colon = text.indexOf(QLatin1Char(':'));
-    if (colon >= 0) {
-        format.setFontWeight(QFont::Bold);
-        cursor.insertText(text.left(colon + 1), format);
-    }
-    format.setFontWeight(QFont::Normal);
-    cursor.insertText(text.mid(colon + 1) + QStringLiteral("\r\n"), format);
-
-    if (scrollChatOff()) {
-        scroll->setValue(firstVisible);
-    } else {
-        mainchat->moveCursor(QTextCursor::End);
-        scroll->setValue(scroll->maximum());
-    }
-    mainchat->setUpdatesEnabled(true);
-    mainchat->viewport()->update();
+    mainchat->addLine(text, color);
     echoChatLine(text);
+}
+
+void Tchat::sendit()
+{
+    if (commands_->sendit(mychat->text()))
+        mychat->clear();
+}
+
+QString Tchat::phraseOf(int button) const
+{
+    const auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button));
+    return b ? b->toolTip() : QString();
+}
+
+void Tchat::setPhrase(int button, const QString &phrase)
+{
+    if (auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button)))
+        b->setToolTip(phrase);
+}
+
+void Tchat::b_phrase1Click(int button)
+{
+    if (commands_->phrase(phraseOf(button)) == ClientCommands::Outcome::Sent)
+        connection_->setTicksWanted(true);
+    mychat->setFocus();
+}
+
+void Tchat::PhraseList1Click()
+{
+    if (!windows_.phrases)
+        return;
+    for (int n = 1; n <= ClientCommands::kPhrases; ++n)
+        windows_.phrases->phrase(n)->setText(phraseOf(n));
+    showSideWindow(windows_.phrases);
+}
+
+void Tchat::linkClicked(const ChatLinks::Link &link)
+{
+    const QString address = ChatLinks::addressToOpen(link);
+    QLabel *status = label(QStringLiteral("label_status"));
+    if (address.isEmpty()) {
+        status->setText(QStringLiteral("Not opened: only web and mail links open from the chat."));
+        return;
+    }
+    if (!openAddress || !openAddress(address))
+        status->setText(QStringLiteral("Could not open %1").arg(address));
 }

@@ -15,9 +15,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QTextEdit>
 #include <QToolButton>
 
+#include "client/chatpanel.h"
 #include "ui/clickablelabel.h"
 #include "client/clienttexts.h"
 #include "ui/pictures.h"
@@ -251,13 +251,10 @@ QWidget *Tchat::buildChat(QWidget *parent)
     auto *panel = new QFrame(parent);
     panel->setObjectName(QStringLiteral("panel_chat"));
 
-    mainchat = new QTextEdit(panel);
-    mainchat->setObjectName(QStringLiteral("mainchat"));
+    mainchat = new ChatView(panel);
     mainchat->setGeometry(0, 0, 533, 136);
-    mainchat->setReadOnly(true);
-    mainchat->setAcceptRichText(true);
     mainchat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mainchat->setLineWrapMode(QTextEdit::WidgetWidth);
+    mainchat->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mainchat->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     mainchat->document()->setDocumentMargin(5);
     mainchat->setFont(arial(8));
@@ -271,11 +268,12 @@ QWidget *Tchat::buildChat(QWidget *parent)
     mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mainchat, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(mainchat->viewport()->mapToGlobal(pos)); });
+    connect(mainchat, &ChatView::linkClicked, this, &Tchat::linkClicked);
 
-    mychat = new QLineEdit(ClientText::enterChat, panel);
-    mychat->setObjectName(QStringLiteral("mychat"));
+    mychat = new ChatInput(panel);
     mychat->setGeometry(0, 136, 533, 21);
     mychat->setFont(arial(10));
+    connect(mychat, &ChatInput::sendRequested, this, &Tchat::sendit);
     return panel;
 }
 
@@ -295,6 +293,7 @@ void Tchat::buildPhraseButtons(QWidget *parent)
         green.setColor(QPalette::Button, kPhraseGreen);
         green.setColor(QPalette::Window, kPhraseGreen);
         button->setPalette(green);
+        connect(button, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
     }
 }
 
@@ -347,7 +346,8 @@ void Tchat::buildMenus()
     connect(action(view, "ViewTally1", QStringLiteral("View Tally")), &QAction::triggered, this,
             &Tchat::ViewTally1Click);
     connect(action(view, "SpyList1", QStringLiteral("Spy List")), &QAction::triggered, this, &Tchat::SpyList1Click);
-    action(view, "PhraseList1", QStringLiteral("Phrase List"));
+    connect(action(view, "PhraseList1", QStringLiteral("Phrase List")), &QAction::triggered, this,
+            &Tchat::PhraseList1Click);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));

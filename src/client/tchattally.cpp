@@ -3,10 +3,8 @@
 
 #include "client/tchat.h"
 
-#include <QLabel>
 #include <QPointer>
 
-#include "rules/categories.h"
 #include "tally/tallytable.h"
 #include "windows/tallylist.h"
 
@@ -31,9 +29,9 @@ void Tchat::loadchecklist()
     if (!windows_.tally)
         return;
     QStringList seatNames;
-    for (int seat = 1; seat <= 4; ++seat)
-        seatNames.append(label(QStringLiteral("label_playername%1").arg(seat))->text());
-    windows_.tally->setCurrentPlayers(TallyTable::opponentsAtTable(seatNames, myseat));
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        seatNames.append(model_->seat(seat).name);
+    windows_.tally->setCurrentPlayers(TallyTable::opponentsAtTable(seatNames, model_->myseat()));
 }
 
 void Tchat::ViewTally1Click()
@@ -41,21 +39,17 @@ void Tchat::ViewTally1Click()
     if (!windows_.tally)
         return;
     loadchecklist();
-    windows_.tally->show();
-    windows_.tally->raise();
-    windows_.tally->activateWindow();
+    showSideWindow(windows_.tally);
 }
 
-void Tchat::recordGameResult(const QString &winnerText)
+void Tchat::recordGameResult(const QString &tallyName)
 {
     if (windows_.tally)
-        windows_.tally->addgame(winnerText == myname ? TallyTable::mine() : winnerText);
+        windows_.tally->addgame(tallyName == QLatin1String("addtomine") ? TallyTable::mine() : tallyName);
 }
 
-void Tchat::countOwnFiveOfAKind(int seat, int category, const QString &cellText)
+void Tchat::countOwnFiveOfAKind()
 {
-    // An empty cell holds no score at all, so it cannot be a five of a kind either.
-    if (windows_.tally && seat == myseat && category == rules::FiveKind && !cellText.isEmpty()
-        && cellText != QStringLiteral("0"))
+    if (windows_.tally)
         windows_.tally->addtomine(TallyTable::kFiveKind);
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <functional>
+
+#include "client/core/chatlinks.h"
+
+// The chat view `mainchat`: read-only lines, bold up to the first ":", each in its colour.
+// It keeps the newest kMaxLines lines and shows at most kMaxLineLength characters of one, so a
+// stranger cannot make it, and the thread it shares with the host, slow or full. With the
+// scroll lock on, the lines in view stay in view while new lines arrive and old ones go.
+class ChatView : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxLines = 5000;
+    static constexpr int kMaxLineLength = 1000;
+
+    explicit ChatView(QWidget *parent = nullptr);
+
+    // addlinetochat's work: appends one line as text (never as markup).
+    void addLine(const QString &text, const QColor &color);
+    void setScrollLocked(bool locked) { scrollLocked_ = locked; }
+    bool scrollLocked() const { return scrollLocked_; }
+    // The selected text, plain.
+    QString selectedText() const;
+    // The link under a point of the viewport, if any.
+    std::optional<ChatLinks::Link> linkAt(const QPoint &viewportPos) const;
+
+signals:
+    // A left click on a link; its characters are selected.
+    void linkClicked(const ChatLinks::Link &link);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool scrollLocked_ = false;
+};
+
+// The chat input `mychat`: its first text "<Enter Chat Here>" goes with the first key, and
+// Enter sends (the owner connects `sendRequested`).
+class ChatInput : public QLineEdit {
+    Q_OBJECT
+
+public:
+    explicit ChatInput(QWidget *parent = nullptr);
+
+signals:
+    void sendRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};

@@ -1,0 +1,158 @@
+#include "client/core/clientcommands.h"
+
+#include "client/core/clientconnection.h"
+#include "client/core/gamemodel.h"
+#include "common/gameconstants.h"
+#include "protocol/message.h"
+#include "rules/scoring.h"
+
+ClientCommands::ClientCommands(GameModel &model, ClientOutput &output)
+    : model_(model), output_(output)
+{
+}
+
+QByteArray ClientCommands::wireText(const QString &text)
+{
+    QString safe = text;
+    safe.replace(QChar(0xFF), QLatin1Char('y'));
+    return toWire(safe);
+}
+
+void ClientCommands::send(const QByteArray &message)
+{
+    output_.sendToHost(message);
+}
+
+void ClientCommands::setLoginName(const QString &name)
+{
+    loginname_ = wireText(name) + kTerminator;
+}
+
+void ClientCommands::sendloginfo()
+{
+    send(MessageBuilder("CMD_logininfo").field(model_.myseat()).field(game::kVersionText).field(loginname_).finish());
+}
+
+// ---- chat ----
+
+void ClientCommands::sendChat(const QString &text)
+{
+    send(MessageBuilder("CMD_chat")
+             .field(model_.myseat())
+             .field(wireText(text + QLatin1Char('|') + ColorText::format(textColor)))
+             .finish());
+}
+
+void ClientCommands::sendAction(const QString &text)
+{
+    send(MessageBuilder("CMD_action")
+             .field(model_.myseat())
+             .field(wireText(text + QLatin1Char('|') + ColorText::format(actionColor)))
+             .finish());
+}
+
+bool ClientCommands::sendit(const QString &input)
+{
+    if (!model_.loggedin())
+        return false;
+    if (input.isEmpty())
+        return true;
+    if (!input.startsWith(QLatin1Char('/')))
+        sendChat(input);
+    else if (input.startsWith(QLatin1String("/me")))
+        sendAction(input.mid(4));
+    return true;
+}
+
+ClientCommands::Outcome ClientCommands::phrase(const QString &text)
+{
+    if (!phraseready_ || !model_.loggedin())
+        return Outcome::Ignored;
+    if (text.startsWith(QLatin1String("/me ")))
+        sendAction(text.mid(4));
+    else
+        sendAction(QStringLiteral("says: ") + text);
+    phraseready_ = false;
+    phraseticks_ = 0;
+    return Outcome::Sent;
+}
+
+bool ClientCommands::tick()
+{
+    if (!phraseready_) {
+        ++phraseticks_;
+        if (phraseticks_ > kPhraseLockTicks) {
+            phraseready_ = true;
+            phraseticks_ = 0;
+        }
+    }
+    return !phraseready_;
+}
+
+// ---- the game ----
+
+void ClientCommands::startgame(bool bonusGame, bool teamGame)
+{
+    if (!model_.loggedin())
+        return;
+    send(MessageBuilder("CMD_startgame")
+             .field(model_.myseat())
+             .field(bonusGame ? "t" : "f")
+             .field(teamGame ? "true" : "false")
+             .finish());
+}
+
+ClientCommands::Outcome ClientCommands::rolldice()
+{
+    if (!model_.myTurn() || !model_.canact())
+        return Outcome::Ignored;
+    // With every die held the host has nothing to roll and sends nothing back, so the turn
+    // would wait for ever on a hidden roll button.
+    if (model_.allDiceHeld()) {
+        model_.setStatus(QStringLiteral("Release a die first, then roll."));
+        return Outcome::ReleaseFirst;
+    }
+    model_.noteRollSent();
+    send(MessageBuilder("CMD_rolldice").field(model_.myseat()).finish());
+    return Outcome::Sent;
+}
+
+ClientCommands::Outcome ClientCommands::clickDie(int die)
+{
+    if (die < 1 || die > GameModel::kDice || !model_.myTurn() || !model_.canact())
+        return Outcome::Ignored;
+    const bool free = model_.die(die).mark == DieView::Free;
+    send(MessageBuilder(free ? "CMD_setdice" : "CMD_unsetdice").field(model_.myseat()).field(die).finish());
+    return Outcome::Sent;
+}
+
+ClientCommands::Outcome ClientCommands::chooseCategory(int category, bool doubleCheck)
+{
+    if (!rules::isCategory(category) || !model_.myTurn() || !model_.canact() || model_.rolls() < 1)
+        return Outcome::Ignored;
+    if (doubleCheck && !rules::isMade(model_.faces(), category))
+        return Outcome::AskFirst;
+    sendscore(category);
+    return Outcome::Sent;
+}
+
+void ClientCommands::sendscore(int category)
+{
+    model_.noteScoreSent();
+    if (model_.loggedin())
+        send(MessageBuilder("CMD_setscore").field(model_.myseat()).field(category).finish());
+}
+
+void ClientCommands::toggleJustWatch()
+{
+    if (!model_.loggedin())
+        return;
+    send(MessageBuilder("CMD_justwatch").field(model_.myseat()).field(model_.justWatching() ? 2 : 1).finish());
+}
+
+void ClientCommands::setJustWatch(int seat, bool watching)
+{
+    if (!model_.loggedin() || !game::isSeat(seat))
+        return;
+    send(MessageBuilder("CMD_justwatch").field(seat).field(watching ? 1 : 2).finish());
+}

@@ -1,0 +1,174 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <array>
+
+#include "client/core/colortext.h"
+#include "common/gameconstants.h"
+#include "rules/categories.h"
+
+class FieldReader;
+
+// One of the four seats as the client knows it from the host's messages.
+struct SeatView {
+    QString name;                        // "<Waiting>" until someone or the computer sits here
+    QString computerName;                // who plays the seat when nobody does (empty for seat 1)
+    bool watching = false;               // just watching: the host plays the seat
+    QString total = QStringLiteral("0"); // grand total as the host sent it
+    std::array<int, rules::kCellCount + 1> cells{};  // cells 1..16; kEmptyCell when empty
+};
+
+// A connection beyond the four seats: it watches and chats.
+struct SpectatorView {
+    int slot = 0;
+    QString name;
+};
+
+// One die on the board.
+struct DieView {
+    enum Mark : char { NotPlaced = '1', Free = 'o', Held = 's' };
+    int face = 0;                        // 0 until first rolled: the die shows its own number
+    Mark mark = NotPlaced;
+    QPoint pos;                          // top left on the board, in the board's pixels
+    bool enabled = false;                // clickable: the own turn
+};
+
+// The client's game: everything the window shows, applied from the host's messages one at a
+// time and read by the views. Nothing here changes but through apply() and the few notes the
+// commands make of what they sent (ClientCommands). Fields that would index past a seat, die,
+// face or category stop their message before anything changes; the reason goes to standard
+// error.
+class GameModel : public QObject {
+    Q_OBJECT
+
+public:
+    // Board size, the column colours and the roll markers' range.
+    static constexpr int kBoardWidth = 533;
+    static constexpr int kBoardHeight = 312;
+    static constexpr int kDice = 5;
+    static constexpr int kMaxRolls = 3;
+
+    enum class OwnColumn { Initial, Green, Maroon };
+
+    explicit GameModel(QObject *parent = nullptr);
+
+    // Hands one queue entry (without its terminator) to its handler.
+    void apply(const QByteArray &entry);
+
+    // ---- the client's own facts, set at start-up ----
+    void setMyname(const QString &name) { myname_ = name; }
+    void setIshost(bool host);
+
+    // ---- state read by the views and the commands ----
+    const QString &myname() const { return myname_; }
+    bool ishost() const { return ishost_; }
+    int myseat() const { return myseat_; }
+    bool loggedin() const { return loggedin_; }
+    bool isSpectator() const { return myseat_ > game::kSeats; }
+    // The own name as the host announced it, which the wire may have changed.
+    QString announcedName() const;
+
+    const SeatView &seat(int seat) const { return seats_[std::size_t(seat)]; }
+    // Spectators (slots 5..9) in the order they came.
+    const QList<SpectatorView> &spectators() const { return spectators_; }
+
+    int turnseat() const { return turnseat_; }
+    bool canact() const { return canact_; }
+    bool myTurn() const { return loggedin_ && turnseat_ == myseat_ && myseat_ != 0; }
+    int bonusdie() const { return bonusdie_; }
+    bool bonusShown() const { return bonusShown_; }
+    bool teamGame() const { return teamGame_; }
+    bool gameStarted() const { return gameStarted_; }
+    int rolls() const { return rolls_; }
+    bool rollOffered() const { return rollOffered_; }
+    bool startOffered() const { return startOffered_; }
+    bool justWatching() const { return justWatching_; }
+    OwnColumn ownColumn() const { return ownColumn_; }
+    const QString &turnText() const { return turnText_; }
+    const QString &roundText() const { return roundText_; }
+    const QString &statusText() const { return statusText_; }
+    const QString &winnerText() const { return winnerText_; }   // empty while no winner is shown
+    const DieView &die(int die) const { return dice_[std::size_t(die)]; }
+    // The faces last placed on dice 1..5 (0 for a die never rolled).
+    std::array<int, kDice> faces() const;
+    bool allDiceHeld() const;
+
+    // ---- notes of the commands: what the player just asked for ----
+    void noteRollSent();       // the roll button goes, no more acting until the host answers
+    void noteScoreSent();
+    void noteStartOffered(bool offered);
+    void setStatus(const QString &text);
+
+    // The computer seat hint, the spectators' entry text, the chat colours.
+    static QString spyEntry(int slot, const QString &name);
+
+signals:
+    void chatLine(const QString &text, ColorText::Value color);
+    void sound(const QString &name);
+    void rosterChanged();
+    void cardChanged(int seat);        // 0: every seat's column
+    void boardChanged();               // dice, bonus die, roll and start buttons, winner banner
+    void headChanged();                // turn line, round, roll markers, status line
+    void justWatchChanged();
+    // The host asks who this is; the commands answer.
+    void loginAsked();
+    void gameFull();
+    // A game ended: the tally records it under this name ("addtomine" for the user's own win).
+    void gameFinished(const QString &tallyName);
+    // The user scored a five of a kind above 0.
+    void ownFiveOfAKind();
+
+private:
+    void sendloginfo(const QByteArray &data);
+    void chatrecieved(const QByteArray &data);
+    void newplayerinfo(const QByteArray &data);
+    void playerdisconnected(const QByteArray &data);
+    void havewrongversion(const QByteArray &data);
+    void wrongversion(const QByteArray &data);
+    void full(const QByteArray &data);
+    void startthegame(const QByteArray &data);
+    void setbonusdice(const QByteArray &data);
+    void getnextplayer(const QByteArray &data);
+    void thedice(const QByteArray &data);
+    void setdice(const QByteArray &data);
+    void unsetdice(const QByteArray &data);
+    void rollagain(const QByteArray &data);
+    void chooseagain(const QByteArray &data);
+    void pscore(const QByteArray &data);
+    void justwatching(const QByteArray &data);
+    void winner(const QByteArray &data);
+
+    void clearall();
+    void placedice(int die, int face);
+    void setRollMarkers(int rolls);
+    QString nameOfSlot(int slot) const;
+    void line(const QString &text, ColorText::Value color = ColorText::kBlue) { emit chatLine(text, color); }
+
+    QString myname_;
+    bool ishost_ = false;
+    int myseat_ = 0;
+    bool loggedin_ = false;
+    std::array<SeatView, game::kSeats + 1> seats_;
+    QList<SpectatorView> spectators_;
+
+    int turnseat_ = 0;
+    bool canact_ = false;
+    int bonusdie_ = -1;
+    bool bonusShown_ = false;
+    bool teamGame_ = false;
+    bool gameStarted_ = false;
+    int rolls_ = 0;
+    bool rollOffered_ = false;
+    bool startOffered_ = false;
+    bool justWatching_ = false;
+    OwnColumn ownColumn_ = OwnColumn::Initial;
+    QString turnText_;
+    QString roundText_;
+    QString statusText_;
+    QString winnerText_;
+    std::array<DieView, kDice + 1> dice_;
+};
