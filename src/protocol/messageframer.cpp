@@ -18,19 +18,19 @@ void MessageFramer::append(QByteArrayView bytes)
     const qsizetype from = pending_.size();
     pending_.append(bytes);
     // Every message the new bytes complete is measured here, so that a long one is refused
-    // whether it came in one read or in many.
+    // whether it came in one read or in many. The messages before it can still be taken.
     for (qsizetype end = pending_.indexOf(kTerminator, from); end >= 0;
          end = pending_.indexOf(kTerminator, end + 1)) {
-        if (end - tailStart_ > kMaxPending)
+        if (end - tailStart_ > kMaxPending) {
             overLimit_ = true;
+            break;
+        }
         tailStart_ = end + 1;
     }
     if (pending_.size() - tailStart_ > kMaxPending)
         overLimit_ = true;
-    if (overLimit_) {
-        pending_.clear();
-        start_ = tailStart_ = 0;
-    }
+    if (overLimit_)
+        pending_.truncate(tailStart_);
 }
 
 std::optional<QByteArray> MessageFramer::take()

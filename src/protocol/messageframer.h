@@ -9,8 +9,8 @@
 // Cuts a byte stream into messages at each 0xFF terminator; keeps the unfinished tail.
 //
 // No message may be longer than kMaxPending bytes, however the stream was split into reads:
-// once a complete message or an unfinished tail is longer, overLimit() holds and nothing more
-// comes out until clear().
+// once a complete message or an unfinished tail is longer, overLimit() holds; the messages
+// before that one still come out, nothing after it does until clear().
 class MessageFramer {
 public:
     // Appends received bytes and returns the messages they complete, in arrival order.
