@@ -1,9 +1,11 @@
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QNetworkInterface>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,6 +31,7 @@
 #include "host/tserver.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
+#include "windows/tphrases.h"
 #include "windows/tspylist.h"
 
 namespace {
@@ -86,12 +89,15 @@ private slots:
     void oneOrTwoParametersOnlyShowTheLoadingLine();
     void capitalTrueJoinsAndOpensSideConnection();
     void hostingCopyConnectsToLoopback();
+    void onlyAHostingCopyListensBeyondThisMachine_data();
+    void onlyAHostingCopyListensBeyondThisMachine();
     void unreachableHostIsReportedInTheChat();
     void unknownHostNameIsReported();
     void hostClosingEndsTheWindow();
     void oversizedInputClosesTheConnectionAndSaysWhy();
     void menuEntriesOpenTheirWindows();
     void copyTakesTheSelectionAsPlainText();
+    void sideWindowsAnswerEscapeAndEnter();
     void inputLineSendsWithEnter_data();
     void inputLineSendsWithEnter();
     void phraseButtonsLockForAHundredTicks();
@@ -185,16 +191,23 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
     QVERIFY(squatter.listen(QHostAddress::Any, 0));
     usePort(squatter.serverPort());
     TServer server;
-    Tchat chat;
     TchatWindows windows;
     windows.server = &server;
-    chat.setWindows(windows);
+    ChatFixture f(windows);
+    Tchat &chat = f.chat;
     chat.setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     chat.show();
 
     QMessageBox *box = nullptr;
     QTRY_VERIFY((box = openBox(&chat)));
     QVERIFY(box->text().startsWith(QStringLiteral("Listen - Error")));
+    // The chat says which port, why, and what to do about it.
+    const QString port = QString::number(squatter.serverPort());
+    QCOMPARE(f.lines().mid(1, 2),
+             (QStringList{QStringLiteral("Port %1 is already in use: another copy of Morvello may be hosting on it.").arg(port),
+                          QStringLiteral("Close that copy and start again, or choose another port, for example: "
+                                         "MORVELLO_PORT=%1 morvello (everyone joining must then use the same "
+                                         "MORVELLO_PORT).").arg(squatter.serverPort() + 1)}));
     QVERIFY(!chat.model().ishost());
     QVERIFY(!chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isHidden());
@@ -617,6 +630,40 @@ void TchatTest::hostingCopyConnectsToLoopback()
     if (side.isListening())
         QTRY_VERIFY(side.hasPendingConnections());
     QVERIFY(f.action(QStringLiteral("StartGame1"))->isEnabled());
+    QCOMPARE(f.linesWith(QStringLiteral("Others can join with: MORVELLO_PORT=%1 morvello NAME ")
+                             .arg(qEnvironmentVariable("MORVELLO_PORT"))).size(), 1);
+}
+
+void TchatTest::onlyAHostingCopyListensBeyondThisMachine_data()
+{
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<bool>("reachable");
+    QTest::newRow("solo") << QStringList() << false;
+    QTest::newRow("hosting") << QStringList{"Ann", "127.0.0.1", "true"} << true;
+}
+
+void TchatTest::onlyAHostingCopyListensBeyondThisMachine()
+{
+    QFETCH(QStringList, parameters);
+    QFETCH(bool, reachable);
+    QHostAddress outside;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            outside = address;
+    }
+    if (outside.isNull())
+        QSKIP("This machine has no IPv4 address besides the loopback one.");
+
+    usePort(freePort());
+    TServer server;
+    TchatWindows windows;
+    windows.server = &server;
+    ChatFixture f(windows);
+    f.chat.setParameters(parameters);
+    f.chat.show();
+    QTRY_VERIFY_WITH_TIMEOUT(f.lines().contains(QStringLiteral("You are Connected.")), 10000);
+    TestClient stranger;
+    QCOMPARE(stranger.connectTo(server.serverPort(), outside, 2000), reachable);
 }
 
 void TchatTest::unreachableHostIsReportedInTheChat()
@@ -626,10 +673,13 @@ void TchatTest::unreachableHostIsReportedInTheChat()
     QSignalSpy closed(&f.chat, &Tchat::windowClosed);
     f.chat.setParameters({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     f.chat.show();
-    QTRY_COMPARE(f.lines().size(), 2);
-    QCOMPARE(f.lastLine(), QStringLiteral("Could not connect to 127.0.0.1: Connection refused"));
-    for (const Run &run : runsOfLine(f.view(), 1))
-        QCOMPARE(run.colour, QColor(0, 0, 255));
+    QTRY_COMPARE(f.lines().size(), 3);
+    QCOMPARE(f.lines().at(1), QStringLiteral("Could not connect to 127.0.0.1: Connection refused"));
+    QVERIFY(f.lastLine().contains(QStringLiteral("TCP port %1").arg(qEnvironmentVariable("MORVELLO_PORT"))));
+    for (int line = 1; line <= 2; ++line) {
+        for (const Run &run : runsOfLine(f.view(), line))
+            QCOMPARE(run.colour, QColor(0, 0, 255));
+    }
     QVERIFY(f.chat.isVisible());
     QCOMPARE(closed.size(), 0);
     QVERIFY(!openBox(&f.chat));
@@ -644,6 +694,7 @@ void TchatTest::unknownHostNameIsReported()
     QMessageBox *box = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT((box = openBox(&f.chat)), 15000);
     QCOMPARE(box->text(), QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+    QVERIFY(f.lastLine().startsWith(QStringLiteral("Could not find the host \"no-such-host.invalid\" (port 1).")));
     QCOMPARE(f.chat.sock()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(f.chat.isVisible());
 }
@@ -710,6 +761,38 @@ void TchatTest::menuEntriesOpenTheirWindows()
     f.action(QStringLiteral("About1"))->trigger();
     QVERIFY(about.isVisible());
     QCOMPARE(about.findChild<QLabel *>(QStringLiteral("version"))->text(), QStringLiteral("1.0.1"));
+}
+
+void TchatTest::sideWindowsAnswerEscapeAndEnter()
+{
+    Thelp help;
+    Tabout about;
+    Tphrases phrases;
+    TchatWindows windows;
+    windows.help = &help;
+    windows.about = &about;
+    windows.phrases = &phrases;
+    ChatFixture f(windows);
+    f.chat.setWindows(windows);  // a second time changes nothing
+
+    for (QWidget *window : std::initializer_list<QWidget *>{&help, &about, &phrases}) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));  // a shown window takes the focus
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+    // Enter, and Enter of the keypad, press the window's one button.
+    const QList<QPair<QWidget *, const char *>> buttons{{&about, "Button1"}, {&phrases, "SelButton8"}};
+    for (const auto &[window, name] : buttons) {
+        auto *button = window->findChild<QAbstractButton *>(QLatin1String(name));
+        QSignalSpy pressed(button, &QAbstractButton::clicked);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Return);
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Enter);
+        QCOMPARE(pressed.size(), window == &about ? 1 : 2);  // About's OK closes it at the first
+        window->hide();
+    }
 }
 
 void TchatTest::copyTakesTheSelectionAsPlainText()

@@ -38,7 +38,8 @@ public:
 
     // Switches the listener on (all local IPv4 addresses unless told otherwise, backlog 5). On
     // failure returns false and sets *errorText to "Listen - Error Binding Socket" (bind failed)
-    // or "Listen - Error Starting Listen".
+    // or "Listen - Error Starting Listen". A solo game listens on the loopback address only, so
+    // nobody else can take a seat in it; a hosting copy listens on every IPv4 address.
     bool startListening(QString *errorText, quint16 port = Environment::gamePort(),
                         const QHostAddress &address = QHostAddress(QHostAddress::AnyIPv4));
     quint16 serverPort() const;          // the port actually listened on (tests listen on 0)
