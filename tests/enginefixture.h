@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <functional>
+#include <utility>
 
 #include "host/hostengine.h"
 #include "protocol/message.h"
@@ -15,8 +16,19 @@
 
 struct SentMessage {
     int slot;
-    QByteArray text;
+    QByteArray text;  // without its terminator
+    bool operator==(const SentMessage &other) const = default;
 };
+
+Q_DECLARE_METATYPE(SentMessage)
+
+namespace QTest {
+template <>
+inline char *toString(const SentMessage &sent)
+{
+    return QTest::toString(QByteArray::number(sent.slot) + " <- " + sent.text);
+}
+} // namespace QTest
 
 class RecordingOutput : public HostOutput {
 public:
@@ -52,6 +64,7 @@ public:
         return receivers;
     }
     void clear() { sent.clear(); }
+    QList<SentMessage> take() { return std::exchange(sent, {}); }
 
     QList<SentMessage> sent;
     bool timer = false;

@@ -4,58 +4,13 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include "enginefixture.h"
 #include "host/hostengine.h"
 #include "host/receivequeues.h"
 #include "protocol/message.h"
 #include "rules/dicerandom.h"
 
-namespace {
-
-struct Sent {
-    int slot;
-    QByteArray message;  // without terminator
-    bool operator==(const Sent &other) const = default;
-};
-
-class FakeOutput : public HostOutput {
-public:
-    void sendToSlot(int slot, const QByteArray &message) override
-    {
-        QByteArray text = message;
-        if (text.endsWith(kTerminator))
-            text.chop(1);
-        else
-            text = "UNTERMINATED:" + text;
-        sent.append({slot, text});
-    }
-    void setTimer1Enabled(bool enabled) override { timer1 = enabled; }
-
-    QList<QByteArray> to(int slot) const
-    {
-        QList<QByteArray> messages;
-        for (const Sent &s : sent) {
-            if (s.slot == slot)
-                messages.append(s.message);
-        }
-        return messages;
-    }
-    QList<Sent> take() { return std::exchange(sent, {}); }
-
-    QList<Sent> sent;
-    bool timer1 = false;
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(Sent)
-
-namespace QTest {
-template <>
-char *toString(const Sent &sent)
-{
-    return QTest::toString(QByteArray::number(sent.slot) + " <- " + sent.message);
-}
-} // namespace QTest
+using Sent = SentMessage;
 
 class HostConnectionsTest : public QObject {
     Q_OBJECT
@@ -97,7 +52,7 @@ private:
     void connectSlots(int count);
     void login(int slot, const QByteArray &name);
 
-    std::unique_ptr<FakeOutput> out;
+    std::unique_ptr<RecordingOutput> out;
     std::unique_ptr<DiceRandom> random;
     std::unique_ptr<HostEngine> engine;
     qint64 now = 0;   // the engine's clock, in milliseconds
@@ -105,7 +60,7 @@ private:
 
 void HostConnectionsTest::init()
 {
-    out = std::make_unique<FakeOutput>();
+    out = std::make_unique<RecordingOutput>();
     random = std::make_unique<DiceRandom>(12345);
     engine = std::make_unique<HostEngine>(*out, *random);
     now = 0;
@@ -461,7 +416,7 @@ void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce()
     QCOMPARE(engine->currentplayer, nextSeat);
     qsizetype turnStarts = 0;
     for (const Sent &s : out->sent)
-        turnStarts += s.slot == 5 && s.message.startsWith("CMD_nextplayer+");
+        turnStarts += s.slot == 5 && s.text.startsWith("CMD_nextplayer+");
     QCOMPARE(turnStarts, leaving == 1 ? 0 : 1);
 }
 
