@@ -3,17 +3,9 @@
 #include <QMap>
 #include <QTest>
 
-#include "client/core/clientcommands.h"
-#include "client/core/clientconnection.h"
-#include "client/core/gamemodel.h"
-#include "protocol/message.h"
+#include "clientmodelfixture.h"
 
 namespace {
-
-struct Recorder : ClientOutput {
-    QList<QByteArray> sent;
-    void sendToHost(const QByteArray &message) override { sent.append(message.chopped(1)); }
-};
 
 // Bob in seat 2, Ann in 1 (the starter) and Cy in 3; seat 4 waits and the computer takes it.
 const char kSeated[] = "CMD_sendlogininfo+2#CMD_newplayerinfo+1+Ann#CMD_newplayerinfo+2+Bob#"
@@ -21,20 +13,14 @@ const char kSeated[] = "CMD_sendlogininfo+2#CMD_newplayerinfo+1+Ann#CMD_newplaye
 const char kOwnTurn[] = "CMD_nextplayer+2+3+0+0#";
 const char kOwnRoll[] = "CMD_nextplayer+2+3+0+0#CMD_thedice+2+y+1+1+4+2+4+3+1+4+6+5+2#";
 
-struct ModelFixture {
-    GameModel model;
-    Recorder out;
-    ClientCommands commands{model, out};
-    QStringList sounds;
-    QStringList lines;
+// The shared client fixture, with the game's signals counted and a snapshot of its state.
+struct ModelFixture : ClientModelFixture {
     QStringList tally;
     int fives = 0;
     int signalsSeen = 0;
 
     ModelFixture()
     {
-        QObject::connect(&model, &GameModel::sound, [this](const QString &name) { sounds.append(name); });
-        QObject::connect(&model, &GameModel::chatLine, [this](const QString &text) { lines.append(text); });
         QObject::connect(&model, &GameModel::gameFinished, [this](const QString &name) { tally.append(name); });
         QObject::connect(&model, &GameModel::ownFiveOfAKind, [this] { ++fives; });
         for (auto changed : {&GameModel::rosterChanged, &GameModel::boardChanged, &GameModel::headChanged,
@@ -44,7 +30,7 @@ struct ModelFixture {
     }
 
     // Messages written with '#' after each; "!roll" is the user's click on the roll button.
-    void deliver(const QString &messages)
+    void play(const QString &messages)
     {
         for (const QString &message : messages.split(QLatin1Char('#'), Qt::SkipEmptyParts)) {
             if (message == QLatin1String("!roll"))
@@ -67,7 +53,7 @@ struct ModelFixture {
         s[QStringLiteral("status")] = model.statusText();
         s[QStringLiteral("winner")] = model.winnerText();
         s[QStringLiteral("sound")] = sounds.value(sounds.size() - 1);
-        s[QStringLiteral("line")] = lines.value(lines.size() - 1);
+        s[QStringLiteral("line")] = lastLine();
         s[QStringLiteral("tally")] = tally.join(QLatin1Char(','));
         s[QStringLiteral("fives")] = QString::number(fives);
         s[QStringLiteral("bonus")] = QString::number(model.bonusdie()) + (model.bonusShown() ? "shown" : "");
@@ -93,10 +79,7 @@ struct ModelFixture {
                                                   + (d.bonus ? "b" : "") + (d.enabled ? "e" : "");
             s[QStringLiteral("pos%1").arg(die)] = QStringLiteral("%1,%2").arg(d.pos.x()).arg(d.pos.y());
         }
-        QStringList sent;
-        for (const QByteArray &message : out.sent)
-            sent.append(QString::fromLatin1(message));
-        s[QStringLiteral("sent")] = sent.join(QLatin1Char('|'));
+        s[QStringLiteral("sent")] = QString::fromLatin1(sent.join('|'));
         return s;
     }
 };
@@ -228,9 +211,9 @@ void GameModelTest::handlers()
     QFETCH(QString, messages);
     QFETCH(QString, expected);
     ModelFixture f;
-    f.deliver(setup);
+    f.play(setup);
     f.sounds.clear();
-    f.deliver(messages);
+    f.play(messages);
     compareState(f, expected);
 }
 
@@ -244,7 +227,6 @@ void GameModelTest::badFieldsChangeNothing_data()
     QTest::newRow("face 9") << "CMD_thedice+2+y+1+1+4+2+9";
     QTest::newRow("odd dice fields") << "CMD_thedice+2+y+1+1+4+2";
     QTest::newRow("bonus face 0") << "CMD_setbonusdice+0";
-    QTest::newRow("watching seat 5") << "CMD_justwatching+5+1";
     QTest::newRow("cell not a number") << "CMD_pscore+1+5+1+x+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+5+0+1000+0";
     QTest::newRow("starter 10") << "CMD_startgame+10+f+false";
 }
@@ -253,10 +235,10 @@ void GameModelTest::badFieldsChangeNothing()
 {
     QFETCH(QString, message);
     ModelFixture f;
-    f.deliver(QString::fromLatin1(kSeated) + kOwnRoll);
+    f.play(QString::fromLatin1(kSeated) + kOwnRoll);
     const QMap<QString, QString> before = f.state();
     const int signalsBefore = f.signalsSeen;
-    f.deliver(message);
+    f.play(message);
     QCOMPARE(f.state(), before);
     QCOMPARE(f.signalsSeen, signalsBefore);
 }
@@ -305,8 +287,8 @@ void GameModelTest::commands()
     QFETCH(QString, outcome);
     QFETCH(QString, expected);
     ModelFixture f;
-    f.deliver(setup);
-    f.out.sent.clear();
+    f.play(setup);
+    f.sent.clear();
     const QStringList words = action.split(QLatin1Char(' '));
     ClientCommands::Outcome got = ClientCommands::Outcome::Sent;
     for (qsizetype i = 0; i < words.size(); ++i) {

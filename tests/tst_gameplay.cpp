@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 #include <memory>
 
@@ -28,13 +27,6 @@
 namespace {
 
 constexpr int kGameTimeoutMs = 60000;
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // A main window with the side windows the game uses, started with the given command line.
 struct Player {
@@ -145,7 +137,7 @@ struct Entries {
 Entries popup(Player &p, int seat)
 {
     QLabel *name = p.label(QStringLiteral("label_playername%1").arg(seat));
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), name->mapToGlobal(QPoint(4, 4)));
     QApplication::sendEvent(name, &event);
     p.chat.findChild<QMenu *>(QStringLiteral("popup_kick"))->hide();
     return Entries{p.action("RemoveFromGame1")->isEnabled(), p.action("SettoJustWatch1")->isEnabled(),

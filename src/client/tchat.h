@@ -162,6 +162,8 @@ private:
     void gamefull();
     void showMessage(const QString &text);
     void tick();
+    // The chat line that tells the hosting player how others join this game.
+    static QString joinHint(quint16 port);
 
     // ---- views of the model (tchatroster.cpp) ----
     void connectModel();
@@ -184,6 +186,7 @@ private:
     TchatWindows windows_;
     QStringList parameters_;
     QString hostaddress_;
+    bool solo_ = false;
     bool shownOnce_ = false;
 
     NamedMutex mutex_;

@@ -72,9 +72,6 @@ void Tgamestartform::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Enter:   // the keypad's
         button_startClick();
         return;
-    case Qt::Key_Escape:
-        close();
-        return;
     default:
         QWidget::keyPressEvent(event);
     }
