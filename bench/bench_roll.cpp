@@ -195,7 +195,12 @@ int main(int argc, char *argv[])
             const double ms = double(clock.nsecsElapsed()) / 1e6;
             watch.armed = false;
             if (!done) {
-                std::fprintf(stderr, "a roll was not painted\n");
+                std::fprintf(stderr, "roll %d was not painted: the model shows roll %d, turn of seat %d\n", rolls + 1,
+                             model.rolls(), model.turnseat());
+                for (int die = 1; die <= 5; ++die)
+                    std::fprintf(stderr, "  die %d at %d,%d (was %d,%d) painted %d\n", die,
+                                 dice[std::size_t(die)]->x(), dice[std::size_t(die)]->y(), before[std::size_t(die)].x(),
+                                 before[std::size_t(die)].y(), int(watch.painted[std::size_t(die)]));
                 return 1;
             }
             samples.push_back(ms);

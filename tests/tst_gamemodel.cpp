@@ -259,6 +259,10 @@ void GameModelTest::commands_data()
     QTest::newRow("roll with five held")
         << rolled + "CMD_setdice+1#CMD_setdice+2#CMD_setdice+3#CMD_setdice+4#CMD_setdice+5#" << "roll"
         << "ReleaseFirst" << "sent=;status=Release a die first, then roll.;roll=1;canact=1";
+    QTest::newRow("five held in the last turn do not stop the first roll")
+        << QString::fromLatin1(kSeated) + "CMD_nextplayer+3+1+0+0#CMD_thedice+3+y+1+1+4+2+4+3+4+4+4+5+4#"
+               "CMD_setdice+1#CMD_setdice+2#CMD_setdice+3#CMD_setdice+4#CMD_setdice+5#" + kOwnTurn
+        << "roll" << "Sent" << "sent=CMD_rolldice+2";
     QTest::newRow("hold a free die") << rolled << "die 3" << "Sent" << "sent=CMD_setdice+2+3;die3=o1e";
     QTest::newRow("release a held die") << rolled + "CMD_setdice+3#" << "die 3" << "Sent" << "sent=CMD_unsetdice+2+3";
     QTest::newRow("a die never placed asks for a release") << turn << "die 4" << "Sent" << "sent=CMD_unsetdice+2+4";

@@ -100,6 +100,10 @@ int GameModel::ownColumnSeat() const
 
 bool GameModel::allDiceHeld() const
 {
+    // A new turn keeps the dice's marks, but the host holds nothing until the turn's first
+    // roll: five dice left in the tray by the last turn hold nothing now.
+    if (rolls_ < 1)
+        return false;
     for (int die = 1; die <= kDice; ++die) {
         if (dice_[std::size_t(die)].mark != DieView::Held)
             return false;

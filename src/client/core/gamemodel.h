@@ -101,6 +101,7 @@ public:
     const DieView &die(int die) const { return dice_[std::size_t(die)]; }
     // The faces last placed on dice 1..5 (0 for a die never rolled).
     std::array<int, kDice> faces() const;
+    // All five dice are held in this turn (after its first roll).
     bool allDiceHeld() const;
 
     // ---- notes of the commands: what the player just asked for ----
