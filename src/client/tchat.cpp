@@ -13,6 +13,7 @@
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
 #include "rules/dicerandom.h"
+#include "ui/desktopcolor.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
 #include "windows/tspylist.h"
@@ -31,6 +32,7 @@ Tchat::Tchat(QWidget *parent)
 
     buildWindow();
     connectModel();
+    connectSettings();
 
     connect(connection_, &ClientConnection::connected, this, &Tchat::sockConnected);
     connect(connection_, &ClientConnection::closed, this, &Tchat::sockInfo);
@@ -57,6 +59,7 @@ void Tchat::setWindows(const TchatWindows &windows)
 {
     windows_ = windows;
     connectTally();
+    connectSideWindows();
 }
 
 void Tchat::showEvent(QShowEvent *event)
@@ -84,18 +87,12 @@ QLabel *Tchat::label(const QString &name) const
 
 QColor Tchat::toColor(ColorText::Value value)
 {
-    return QColor(ColorText::red(value), ColorText::green(value), ColorText::blue(value));
+    return DesktopColor::toColor(value);
 }
 
 void Tchat::tick()
 {
     connection_->setTicksWanted(commands_->tick());
-}
-
-void Tchat::playsounds(const QString &name)
-{
-    if (PlaySounds1->isChecked())
-        sounds_.play(name);
 }
 
 void Tchat::ScrollChatOff1Click(bool checked)

@@ -15,6 +15,8 @@
 #include "common/environment.h"
 #include "host/tserver.h"
 #include "protocol/message.h"
+#include "windows/tdownload.h"
+#include "windows/tspylist.h"
 
 namespace {
 
@@ -30,6 +32,8 @@ void Tchat::processparams()
 
     if (parameters_.isEmpty()) {
         addlinetochat(ClientText::loadingSolo, kBlue);
+        if (windows_.download)
+            windows_.download->show();
         hostaddress_ = QStringLiteral("127.0.0.1");
         model_->setMyname(QStringLiteral("You"));
         hostpress();
@@ -63,6 +67,8 @@ void Tchat::hostpress()
     }
     commands_->setLoginName(model_->myname());
     model_->setIshost(true);
+    if (windows_.spylist)
+        windows_.spylist->setServer(windows_.server);
     openSock(QHostAddress(QHostAddress::LocalHost));
     StartGame1->setEnabled(true);
     model_->noteStartOffered(true);
