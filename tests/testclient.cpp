@@ -1,5 +1,7 @@
 #include "testclient.h"
 
+#include <QTcpServer>
+
 #include "protocol/message.h"
 
 #include <QCoreApplication>
@@ -94,4 +96,11 @@ bool TestClient::waitUntil(const std::function<bool()> &condition, int timeoutMs
 void TestClient::readAvailable()
 {
     inbox_.append(framer_.feed(socket_.readAll()));
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::Any, 0);
+    return probe.serverPort();
 }

@@ -9,6 +9,9 @@
 #include <QTcpSocket>
 #include <functional>
 
+// A port that nothing listens on right now.
+quint16 freePort();
+
 // A bare game client for tests: speaks the framed wire protocol over a real socket and lets a
 // test wait for what arrives without fixed sleeps. Everything runs on the test's own thread,
 // so waiting keeps the event loop turning for a host in the same process.

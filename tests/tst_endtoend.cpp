@@ -13,15 +13,9 @@
 #include "common/gameconstants.h"
 #include "protocol/message.h"
 #include "protocol/messageframer.h"
+#include "testclient.h"
 
 namespace {
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
 
 // One copy of the game, started offscreen with its chat echoed to standard output.
 class GameProcess {
@@ -86,6 +80,8 @@ class EndToEndTest : public QObject {
 
 private slots:
     void initTestCase();
+    void commandLineAnsweredWithoutDisplay_data();
+    void commandLineAnsweredWithoutDisplay();
     void hostAndJoinerMeetAndPart();
     void joinerEndsWhenTheHostGoes();
 
@@ -99,6 +95,54 @@ void EndToEndTest::initTestCase()
     QVERIFY(dataDir_.isValid());
 }
 
+void EndToEndTest::commandLineAnsweredWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("toStandardOutput");
+    QTest::addColumn<QStringList>("texts");
+
+    const QStringList help = {"morvello NAME ADDRESS true", "morvello NAME ADDRESS false", "MORVELLO_PORT",
+                              "MORVELLO_DIR", "MORVELLO_SEED", "MORVELLO_ECHO_CHAT", "orlenlobby.ini",
+                              "morvellotally.tld", "solo game"};
+    const QStringList usage = {"Usage: morvello\n", "morvello NAME ADDRESS true", "morvello NAME ADDRESS false",
+                               "--help"};
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << true << help;
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << true << help;
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << true
+                               << QStringList{QStringLiteral("Morvello %1\n").arg(game::kVersionText)};
+    QTest::newRow("name only") << QStringList{"Ann"} << 2 << false << (usage + QStringList{"a name alone"});
+    QTest::newRow("name and address") << QStringList{"Ann", "127.0.0.1"} << 2 << false
+                                      << (usage + QStringList{"a name and an address"});
+}
+
+// Answered before the application object exists: with a display system that has no display to
+// reach, creating it would abort the program.
+void EndToEndTest::commandLineAnsweredWithoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(bool, toStandardOutput);
+    QFETCH(QStringList, texts);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("MORVELLO_EXECUTABLE"), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QString &text = toStandardOutput ? out : err;
+    QVERIFY2((toStandardOutput ? err : out).isEmpty(), qPrintable(toStandardOutput ? err : out));
+    for (const QString &expected : texts)
+        QVERIFY2(text.contains(expected), qPrintable(expected + " not in:\n" + text));
+}
+
 void EndToEndTest::hostAndJoinerMeetAndPart()
 {
     const quint16 port = freePort();
@@ -108,8 +152,10 @@ void EndToEndTest::hostAndJoinerMeetAndPart()
     QTRY_VERIFY_WITH_TIMEOUT(ann.sawChat(QStringLiteral("You are Connected.")), 15000);
     QVERIFY(ann.sawChat(QStringLiteral("Loading Multi-player Game.. Please Wait.")));
 
-    GameProcess bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}, port,
-                    dataDir_.path());
+    // A fourth word is ignored.
+    GameProcess bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false"),
+                     QStringLiteral("ignored")},
+                    port, dataDir_.path());
     QVERIFY(bob.started());
     QTRY_VERIFY_WITH_TIMEOUT(bob.sawChat(QStringLiteral("You are Connected.")), 15000);
     QTRY_VERIFY(bob.sawChat(QStringLiteral("Ann is Connected.")));

@@ -113,7 +113,7 @@ void ResourcesTest::pictureHasItsSize_data()
         {":/images/winner.png", {276, 57}},     {":/images/bonusback.png", {44, 55}},
         {":/images/rollmarker.png", {20, 20}},  {":/images/eyes.png", {24, 12}},
         {":/images/logo.png", {55, 27}},        {":/images/background.png", {128, 128}},
-        {":/images/icon.png", {64, 64}},        {":/images/icon-256.png", {256, 256}},
+        {":/images/icon.png", {64, 64}},
         {":/images/lobby.jpg", {240, 180}},
     };
     for (const auto &[path, size] : fixed)

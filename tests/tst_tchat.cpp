@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QNetworkInterface>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +15,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QToolButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QPlainTextEdit>
@@ -20,7 +23,9 @@
 
 #include "client/core/hostlookup.h"
 #include "ui/soundplayer.h"
+#include "chatfixture.h"
 #include "client/tchat.h"
+#include "testclient.h"
 #include "protocol/message.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
@@ -29,78 +34,10 @@
 
 namespace {
 
-QByteArray ff(const char *text)
-{
-    QByteArray bytes(text);
-    bytes.replace('#', kTerminator);
-    return bytes;
-}
-
-// A port that nothing listens on right now.
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 void usePort(quint16 port)
 {
     qputenv("MORVELLO_PORT", QByteArray::number(port));
 }
-
-// One chat line as shown: its text and, per run of equal formatting, the text, bold and colour.
-struct Run {
-    QString text;
-    bool bold;
-    QColor colour;
-};
-
-QList<Run> runsOfLine(QPlainTextEdit *view, int line)
-{
-    QList<Run> runs;
-    const QTextBlock block = view->document()->findBlockByNumber(line);
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        runs.append({fragment.text(), fragment.charFormat().fontWeight() == QFont::Bold,
-                     fragment.charFormat().foreground().color()});
-    }
-    return runs;
-}
-
-// Drives a Tchat without a real host: feeds bytes in and runs Timer1 by hand.
-struct ChatFixture {
-    Tchat chat;
-    Tspylist spylist;
-    QSignalSpy sent{&chat, &Tchat::messageSent};
-
-    ChatFixture()
-    {
-        TchatWindows windows;
-        windows.spylist = &spylist;
-        chat.setWindows(windows);
-    }
-
-    QPlainTextEdit *view() const { return chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat")); }
-    QStringList lines() const
-    {
-        QStringList all = view()->toPlainText().split(QLatin1Char('\n'));
-        if (!all.isEmpty() && all.last().isEmpty())
-            all.removeLast();
-        return all;
-    }
-    QString lastLine() const { return lines().value(lines().size() - 1); }
-    QLabel *label(const QString &name) const { return chat.findChild<QLabel *>(name); }
-    QAction *action(const QString &name) const { return chat.findChild<QAction *>(name); }
-
-    // Feeds messages written with '#' for the terminator and handles all of them.
-    void deliver(const char *text)
-    {
-        chat.receiveBytes(ff(text));
-        while (!chat.receivedlist().isEmpty())
-            chat.Timer1Timer();
-    }
-};
 
 // Stands in for whatever listens beside the game on port 9001, when that port is free here.
 struct SideListener : QTcpServer {
@@ -150,12 +87,21 @@ private slots:
     void oneOrTwoParametersOnlyShowTheLoadingLine();
     void capitalTrueJoinsAndOpensSideConnection();
     void hostingCopyConnectsToLoopback();
+    void onlyAHostingCopyListensBeyondThisMachine_data();
+    void onlyAHostingCopyListensBeyondThisMachine();
     void unreachableHostIsReportedInTheChat();
     void unknownHostNameIsReported();
     void hostClosingEndsTheWindow();
     void oversizedInputClosesTheConnectionAndSaysWhy();
     void menuEntriesOpenTheirWindows();
     void copyTakesTheSelectionAsPlainText();
+    void inputLineSendsWithEnter_data();
+    void inputLineSendsWithEnter();
+    void phraseButtonsLockForAHundredTicks();
+    void relayedLinesAreTextNotMarkup();
+    void linksOpenOnlyWebAndMail_data();
+    void linksOpenOnlyWebAndMail();
+    void chatKeepsTheNewestLines();
     void exitClosesTheWindow();
 };
 
@@ -242,16 +188,23 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
     QVERIFY(squatter.listen(QHostAddress::Any, 0));
     usePort(squatter.serverPort());
     TServer server;
-    Tchat chat;
     TchatWindows windows;
     windows.server = &server;
-    chat.setWindows(windows);
+    ChatFixture f(windows);
+    Tchat &chat = f.chat;
     chat.setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     chat.show();
 
     QMessageBox *box = nullptr;
     QTRY_VERIFY((box = openBox(&chat)));
     QVERIFY(box->text().startsWith(QStringLiteral("Listen - Error")));
+    // The chat says which port, why, and what to do about it.
+    const QString port = QString::number(squatter.serverPort());
+    QCOMPARE(f.lines().mid(1, 2),
+             (QStringList{QStringLiteral("Port %1 is already in use: another copy of Morvello may be hosting on it.").arg(port),
+                          QStringLiteral("Close that copy and start again, or choose another port, for example: "
+                                         "MORVELLO_PORT=%1 morvello (everyone joining must then use the same "
+                                         "MORVELLO_PORT).").arg(squatter.serverPort() + 1)}));
     QVERIFY(!chat.model().ishost());
     QVERIFY(!chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isHidden());
@@ -674,6 +627,40 @@ void TchatTest::hostingCopyConnectsToLoopback()
     if (side.isListening())
         QTRY_VERIFY(side.hasPendingConnections());
     QVERIFY(f.action(QStringLiteral("StartGame1"))->isEnabled());
+    QCOMPARE(f.linesWith(QStringLiteral("Others can join with: MORVELLO_PORT=%1 morvello NAME ")
+                             .arg(qEnvironmentVariable("MORVELLO_PORT"))).size(), 1);
+}
+
+void TchatTest::onlyAHostingCopyListensBeyondThisMachine_data()
+{
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<bool>("reachable");
+    QTest::newRow("solo") << QStringList() << false;
+    QTest::newRow("hosting") << QStringList{"Ann", "127.0.0.1", "true"} << true;
+}
+
+void TchatTest::onlyAHostingCopyListensBeyondThisMachine()
+{
+    QFETCH(QStringList, parameters);
+    QFETCH(bool, reachable);
+    QHostAddress outside;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            outside = address;
+    }
+    if (outside.isNull())
+        QSKIP("This machine has no IPv4 address besides the loopback one.");
+
+    usePort(freePort());
+    TServer server;
+    TchatWindows windows;
+    windows.server = &server;
+    ChatFixture f(windows);
+    f.chat.setParameters(parameters);
+    f.chat.show();
+    QTRY_VERIFY_WITH_TIMEOUT(f.lines().contains(QStringLiteral("You are Connected.")), 10000);
+    TestClient stranger;
+    QCOMPARE(stranger.connectTo(server.serverPort(), outside, 2000), reachable);
 }
 
 void TchatTest::unreachableHostIsReportedInTheChat()
@@ -683,10 +670,13 @@ void TchatTest::unreachableHostIsReportedInTheChat()
     QSignalSpy closed(&f.chat, &Tchat::windowClosed);
     f.chat.setParameters({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     f.chat.show();
-    QTRY_COMPARE(f.lines().size(), 2);
-    QCOMPARE(f.lastLine(), QStringLiteral("Could not connect to 127.0.0.1: Connection refused"));
-    for (const Run &run : runsOfLine(f.view(), 1))
-        QCOMPARE(run.colour, QColor(0, 0, 255));
+    QTRY_COMPARE(f.lines().size(), 3);
+    QCOMPARE(f.lines().at(1), QStringLiteral("Could not connect to 127.0.0.1: Connection refused"));
+    QVERIFY(f.lastLine().contains(QStringLiteral("TCP port %1").arg(qEnvironmentVariable("MORVELLO_PORT"))));
+    for (int line = 1; line <= 2; ++line) {
+        for (const Run &run : runsOfLine(f.view(), line))
+            QCOMPARE(run.colour, QColor(0, 0, 255));
+    }
     QVERIFY(f.chat.isVisible());
     QCOMPARE(closed.size(), 0);
     QVERIFY(!openBox(&f.chat));
@@ -701,6 +691,7 @@ void TchatTest::unknownHostNameIsReported()
     QMessageBox *box = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT((box = openBox(&f.chat)), 15000);
     QCOMPARE(box->text(), QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+    QVERIFY(f.lastLine().startsWith(QStringLiteral("Could not find the host \"no-such-host.invalid\" (port 1).")));
     QCOMPARE(f.chat.sock()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(f.chat.isVisible());
 }
@@ -792,6 +783,160 @@ void TchatTest::exitClosesTheWindow()
     f.action(QStringLiteral("Exit1"))->trigger();
     QCOMPARE(closed.size(), 1);
     QVERIFY(!f.chat.isVisible());
+}
+
+void TchatTest::inputLineSendsWithEnter_data()
+{
+    QTest::addColumn<bool>("loggedIn");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("left");
+
+    QTest::newRow("chat") << true << "hello" << int(Qt::Key_Return) << QByteArray("CMD_chat+1+hello|clBlack\xff")
+                          << "";
+    QTest::newRow("keypad enter") << true << "/me waves" << int(Qt::Key_Enter)
+                                  << QByteArray("CMD_action+1+waves|clBlack\xff") << "";
+    QTest::newRow("unknown command") << true << "/who" << int(Qt::Key_Return) << QByteArray() << "";
+    QTest::newRow("before login") << false << "hello" << int(Qt::Key_Return) << QByteArray() << "hello";
+}
+
+void TchatTest::inputLineSendsWithEnter()
+{
+    QFETCH(bool, loggedIn);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, left);
+
+    ChatFixture f;
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chat));
+    auto *input = f.chat.findChild<QLineEdit *>(QStringLiteral("mychat"));
+    // The input line is where the keyboard goes when the window opens.
+    QTRY_COMPARE(f.chat.focusWidget(), input);
+    if (loggedIn)
+        f.deliver("CMD_sendlogininfo+1#");
+    f.sent.clear();
+    // The first key takes the invitation away instead of adding to it.
+    QTest::keyClicks(input, typed);
+    QCOMPARE(input->text(), typed);
+    QTest::keyClick(input, Qt::Key(key));
+    QCOMPARE(input->text(), left);
+    QCOMPARE(f.sent.size(), sent.isEmpty() ? 0 : 1);
+    if (!sent.isEmpty())
+        QCOMPARE(f.sent.at(0).at(0).toByteArray(), sent);
+}
+
+void TchatTest::phraseButtonsLockForAHundredTicks()
+{
+    ChatFixture f;
+    f.deliver("CMD_sendlogininfo+4#");
+    f.sent.clear();
+    auto *button = f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase2"));
+    QCOMPARE(button->toolTip(), QStringLiteral("Good One!"));
+    button->click();
+    button->click();
+    QCOMPARE(f.sent.size(), 1);
+    QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_action+4+says: Good One!|clBlack\xff"));
+    for (int tick = 0; tick <= ClientCommands::kPhraseLockTicks; ++tick)
+        f.chat.Timer1Timer();
+    f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase10"))->click();
+    QCOMPARE(f.sent.size(), 2);
+    QCOMPARE(f.sent.at(1).at(0).toByteArray(), QByteArray("CMD_action+4+says: See ya!|clBlack\xff"));
+}
+
+void TchatTest::relayedLinesAreTextNotMarkup()
+{
+    ChatFixture f;
+    f.deliver("CMD_chat+Ann chats: <img src=x.png><font size=99>big</font>|clBlack#"
+              "CMD_chat+Bob chats: odd|colourless#");
+    QCOMPARE(f.lines(), (QStringList{"Ann chats: <img src=x.png><font size=99>big</font>", "Bob chats: odd"}));
+    QCOMPARE(f.view()->document()->toHtml().count(QStringLiteral("<img")), 0);
+    const QList<Run> ann = runsOfLine(f.view(), 0);
+    QCOMPARE(ann.size(), 2);
+    QCOMPARE(ann[0].text, QStringLiteral("Ann chats:"));
+    QVERIFY(ann[0].bold && !ann[1].bold);
+    QCOMPARE(ann[1].colour, QColor(Qt::black));
+    for (const Run &run : runsOfLine(f.view(), 1))
+        QCOMPARE(run.colour, QColor(255, 0, 0));
+}
+
+void TchatTest::linksOpenOnlyWebAndMail_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("opened");
+
+    QTest::newRow("www") << "www.example.org." << "http://www.example.org";
+    QTest::newRow("https") << "https://example.org/a" << "https://example.org/a";
+    QTest::newRow("mailto without attachment") << "mailto:a@b.org?attach=x" << "mailto:a@b.org";
+    QTest::newRow("file") << "file:///etc/passwd" << "";
+    QTest::newRow("telnet") << "telnet://example.org" << "";
+}
+
+void TchatTest::linksOpenOnlyWebAndMail()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, opened);
+
+    ChatFixture f;
+    QStringList asked;
+    f.chat.openAddress = [&asked](const QString &address) {
+        asked.append(address);
+        return true;
+    };
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chat));
+    f.chat.addlinetochat(QStringLiteral("Ann chats: look ") + word, Qt::black);
+    f.chat.addlinetochat(QStringLiteral("last line"), Qt::black);
+    auto *view = f.chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat"));
+    QTextCursor at(view->document());
+    const QTextBlock linkLine = view->document()->lastBlock().previous();
+    at.setPosition(linkLine.position() + QStringLiteral("Ann chats: look ").size() + 2);
+    const QPoint onLink = view->cursorRect(at).center() + QPoint(1, 0);
+    const QPoint belowText(onLink.x(), view->viewport()->height() - 3);
+
+    auto moveTo = [view](const QPoint &pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, view->viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+    };
+    moveTo(onLink);
+    QCOMPARE(view->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    moveTo(belowText);
+    QCOMPARE(view->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, belowText);
+    QVERIFY(asked.isEmpty());
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, onLink);
+    QCOMPARE(asked, opened.isEmpty() ? QStringList() : QStringList{opened});
+    QVERIFY(word.startsWith(view->textCursor().selectedText()));
+    const QString status = f.label(QStringLiteral("label_status"))->text();
+    QCOMPARE(status.startsWith(QStringLiteral("Not opened")), opened.isEmpty());
+}
+
+void TchatTest::chatKeepsTheNewestLines()
+{
+    ChatFixture f;
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chat));
+    for (int n = 0; n < 5000; ++n)
+        f.chat.addlinetochat(QStringLiteral("line %1").arg(n), Qt::black);
+    auto *view = f.chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat"));
+    auto topLine = [view] { return view->cursorForPosition(QPoint(10, 10)).block().text(); };
+
+    // Reading further up with the scroll lock on: the lines in view stay while old ones go.
+    view->verticalScrollBar()->setValue(2000);
+    const QString reading = topLine();
+    f.action(QStringLiteral("ScrollOff1"))->trigger();
+    f.chat.addlinetochat(QString(1500, QLatin1Char('x')), Qt::black);
+    f.chat.addlinetochat(QStringLiteral("newest"), Qt::black);
+    QCOMPARE(topLine(), reading);
+
+    QCOMPARE(view->document()->blockCount(), 5000);
+    QCOMPARE(view->document()->firstBlock().text(), QStringLiteral("line 2"));
+    QCOMPARE(view->document()->lastBlock().text(), QStringLiteral("newest"));
+    QCOMPARE(view->document()->lastBlock().previous().text(), QString(1000, QLatin1Char('x')) + QStringLiteral("..."));
 }
 
 QTEST_MAIN(TchatTest)

@@ -8,7 +8,7 @@
 #include <QTextBlock>
 #include <QPlainTextEdit>
 
-#include "client/tchat.h"
+#include "chatfixture.h"
 #include "protocol/message.h"
 #include "tally/tallyfile.h"
 #include "windows/tallylist.h"
@@ -18,8 +18,7 @@
 namespace {
 
 // The main window and its tally window, created in start-up order.
-struct TallyFixture {
-    Tchat chat;
+struct TallyFixture : ChatFixture {
     Ttallylist tally;
 
     explicit TallyFixture(const QString &tallyPath = QString())
@@ -27,6 +26,7 @@ struct TallyFixture {
     {
         TchatWindows windows;
         windows.tally = &tally;
+        windows.spylist = &spylist;
         chat.setWindows(windows);
     }
 
@@ -46,13 +46,6 @@ struct TallyFixture {
         cells[category - 1] = cell.isEmpty() ? QStringLiteral("1000") : cell;
         deliver(QStringLiteral("CMD_pscore+%1+0+%2+%3").arg(seat).arg(category).arg(cells.join(QLatin1Char('+'))));
     }
-    void deliver(const QString &message)
-    {
-        chat.receiveBytes(toWire(message) + kTerminator);
-        while (!chat.receivedlist().isEmpty())
-            chat.Timer1Timer();
-    }
-
     // Tallies names as the user does, by checking them in "Players In Current Game".
     void tallyNames(const QStringList &names)
     {
@@ -76,17 +69,6 @@ struct TallyFixture {
                 tally.table().cell(TallyTable::kFiveKind, 0)};
     }
 
-    QPlainTextEdit *view() const { return chat.findChild<QPlainTextEdit *>(QStringLiteral("mainchat")); }
-    // The chat lines holding a text, each with the colour it is written in.
-    QList<QColor> linesWith(const QString &text) const
-    {
-        QList<QColor> colours;
-        for (QTextBlock block = view()->document()->begin(); block.isValid(); block = block.next()) {
-            if (block.text().contains(text))
-                colours.append(block.begin().fragment().charFormat().foreground().color());
-        }
-        return colours;
-    }
 };
 
 const QStringList kTable{QStringLiteral("You"), QStringLiteral("Klot"), QString(), QStringLiteral("Ann")};

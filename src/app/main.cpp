@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/commandline.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
@@ -12,8 +13,15 @@
 
 int main(int argc, char *argv[])
 {
+    // Help, the version and a start that cannot begin a game are answered before the
+    // application object exists, so they need no display.
+    if (const std::optional<int> status = CommandLine::handle(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Morvello"));
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MORVELLO_APP_ID));
     // Side windows may be open when the main window closes; the game ends with it all the same.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -160,6 +160,8 @@ private:
     void gamefull();
     void showMessage(const QString &text);
     void tick();
+    // The chat line that tells the hosting player how others join this game.
+    static QString joinHint(quint16 port);
 
     // ---- views of the model (tchatroster.cpp) ----
     void connectModel();
@@ -190,6 +192,7 @@ private:
     TchatWindows windows_;
     QStringList parameters_;
     QString hostaddress_;
+    bool solo_ = false;
     bool shownOnce_ = false;
 
     NamedMutex mutex_;

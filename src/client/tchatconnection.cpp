@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QLabel>
 #include <QMessageBox>
+#include <QNetworkInterface>
 #include <QTcpSocket>
 #include <utility>
 
@@ -36,6 +37,7 @@ void Tchat::processparams()
             windows_.download->show();
         hostaddress_ = QStringLiteral("127.0.0.1");
         model_->setMyname(QStringLiteral("You"));
+        solo_ = true;
         hostpress();
         return;
     }
@@ -61,10 +63,22 @@ void Tchat::processparams()
 void Tchat::hostpress()
 {
     QString error;
-    if (!windows_.server || !windows_.server->startListening(&error)) {
-        showMessage(error.isEmpty() ? QStringLiteral("Listen - Error Starting Listen") : error);
+    const quint16 port = Environment::gamePort();
+    const QHostAddress everywhere = solo_ ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::AnyIPv4);
+    if (!windows_.server || !windows_.server->startListening(&error, port, everywhere)) {
+        if (error.isEmpty())
+            error = QStringLiteral("Listen - Error Starting Listen");
+        showMessage(error);
+        if (error == QLatin1String("Listen - Error Binding Socket")) {
+            addlinetochat(ClientText::portInUse.arg(port), kBlue);
+            addlinetochat(ClientText::pickAnotherPort.arg(port == 65535 ? port - 1 : port + 1), kBlue);
+        } else {
+            addlinetochat(ClientText::cannotListen.arg(port).arg(error), kBlue);
+        }
         return;
     }
+    if (!solo_)
+        addlinetochat(joinHint(port), kBlue);
     commands_->setLoginName(model_->myname());
     model_->setIshost(true);
     if (windows_.spylist)
@@ -90,6 +104,8 @@ void Tchat::connectSockTo(const QString &address)
             addlinetochat(ClientText::couldNotConnect.arg(address, ClientText::invalidAddress), kBlue);
         } else {
             showMessage(ClientText::lookupFailed);
+            addlinetochat(ClientText::hostNotFound.arg(address).arg(Environment::gamePort()).arg(model_->myname()),
+                          kBlue);
         }
     });
 }
@@ -109,6 +125,25 @@ void Tchat::connectFailed(const QString &errorText)
 {
     // Otherwise the loading line would stand for ever.
     addlinetochat(ClientText::couldNotConnect.arg(hostaddress_, errorText), kBlue);
+    addlinetochat(ClientText::checkHost.arg(Environment::gamePort()), kBlue);
+}
+
+QString Tchat::joinHint(quint16 port)
+{
+    QStringList addresses;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            addresses.append(address.toString());
+    }
+    const QString portSetting =
+        port == Environment::kDefaultPort ? QString() : QStringLiteral("MORVELLO_PORT=%1 ").arg(port);
+    if (addresses.isEmpty())
+        return ClientText::othersJoinWith.arg(portSetting, QStringLiteral("ADDRESS")) + QStringLiteral(" (")
+            + ClientText::noNetworkAddress + QLatin1Char(')');
+    QString hint = ClientText::othersJoinWith.arg(portSetting, addresses.takeFirst());
+    if (!addresses.isEmpty())
+        hint += QStringLiteral(" (this machine is also at %1)").arg(addresses.join(QStringLiteral(", ")));
+    return hint;
 }
 
 void Tchat::sockInfo()

@@ -69,11 +69,11 @@ TServer::~TServer()
         socket->disconnect(this);
 }
 
-bool TServer::startListening(QString *errorText, quint16 port)
+bool TServer::startListening(QString *errorText, quint16 port, const QHostAddress &address)
 {
     if (Sock1->isListening())
         return true;
-    if (Sock1->listen(QHostAddress::AnyIPv4, port))
+    if (Sock1->listen(address, port))
         return true;
     if (errorText) {
         *errorText = isBindError(Sock1->serverError())

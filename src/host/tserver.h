@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
+#include <QHostAddress>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -28,7 +29,10 @@ public:
 
     // Switches the listener on (all local IPv4 addresses, backlog 5). On failure returns false and
     // sets *errorText to "Listen - Error Binding Socket" (bind failed) or "Listen - Error Starting Listen".
-    bool startListening(QString *errorText, quint16 port = Environment::gamePort());
+    // A solo game listens on the loopback address only, so nobody else can take a seat in it;
+    // a hosting copy listens on every IPv4 address.
+    bool startListening(QString *errorText, quint16 port = Environment::gamePort(),
+                        const QHostAddress &address = QHostAddress(QHostAddress::AnyIPv4));
     quint16 serverPort() const;          // the port actually listened on (tests listen on 0)
     void disconnectsock(int slot);       // closes a connected slot; nothing for a free slot
     // The local port of the hosting user's own client socket, so its connection is known as the

@@ -1,8 +1,8 @@
 #include "ui/soundplayer.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
+#include "common/environment.h"
 #include "ui/soundbackend.h"
 
 SoundPlayer::SoundPlayer(const QString &modulePath)
@@ -32,7 +32,7 @@ void SoundPlayer::loadModule()
 {
     moduleTried_ = true;
     module_.setFileName(modulePath_.isEmpty()
-                            ? QCoreApplication::applicationDirPath() + QStringLiteral("/morvello_sound")
+                            ? Environment::moduleDirectory() + QStringLiteral("/morvello_sound")
                             : modulePath_);
     const auto create = reinterpret_cast<CreateSoundBackend>(module_.resolve(kSoundBackendEntry));
     if (!create) {

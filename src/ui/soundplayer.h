@@ -7,13 +7,13 @@
 class SoundBackend;
 
 // Plays the game's short WAVE resources (":/sounds/<name>.wav") in the background. A new
-// sound cuts off the one still playing. The sound module (beside the executable) is loaded
-// with the first sound, so a game that never plays one never starts the audio system; without
-// the module the game is silent.
+// sound cuts off the one still playing. The sound module (in Environment::moduleDirectory())
+// is loaded with the first sound, so a game that never plays one never starts the audio
+// system; without the module the game is silent.
 class SoundPlayer {
 public:
-    // The module's path without its platform's prefix and suffix; empty for the one beside
-    // the executable.
+    // The module's path without its platform's prefix and suffix; empty for the game's own:
+    // beside the executable in a build tree, in the module directory when installed.
     explicit SoundPlayer(const QString &modulePath = QString());
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer &) = delete;

@@ -92,7 +92,9 @@ int main(int argc, char **argv)
         ok &= writePng(root, QStringLiteral("images/phrase/%1.png").arg(button), phraseGlyph(button));
     ok &= writePng(root, QStringLiteral("images/background.png"), backgroundTile());
     ok &= writePng(root, QStringLiteral("images/icon.png"), icon(64));
-    ok &= writePng(root, QStringLiteral("images/icon-256.png"), icon(256));
+    // The desktop's icon, installed into the hicolor theme: each size drawn at that size.
+    for (int size : {48, 64, 128, 256})
+        ok &= writePng(root, QStringLiteral("icons/morvello-%1.png").arg(size), icon(size));
     ok &= writeJpeg(root, QStringLiteral("images/lobby.jpg"), lobby());
 
     for (const sounds::Sound &s : sounds::all())

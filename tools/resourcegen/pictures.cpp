@@ -752,12 +752,15 @@ QImage icon(int size)
     QImage image = canvas(size, size);
     QPainter p(&image);
     setupPainter(p);
-    p.scale(size / 256.0, size / 256.0);
+    // Laid out for 256 pixels but drawn in the pixels of this size, not scaled down, so that
+    // outlines and shadows keep the least widths paintDie gives them at the small sizes too.
+    const double k = size / 256.0;
     auto place = [&](QPointF centre, double angle, int face, const DieStyle &style) {
         p.save();
-        p.translate(centre);
+        p.translate(centre * k);
         p.rotate(angle);
-        paintDie(p, QRectF(-62, -62, 124, 124), face, style, 1.4);
+        const double half = 62 * k;
+        paintDie(p, QRectF(-half, -half, 2 * half, 2 * half), face, style, 1.4);
         p.restore();
     };
     place(QPointF(90, 100), -14, 5, ivoryDie());

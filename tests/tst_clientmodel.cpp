@@ -1,0 +1,283 @@
+// The client without widgets: the roster and chat side of the model, the chat commands, the
+// colour texts and the links found in chat lines.
+
+#include <QTest>
+
+#include "client/core/chatlinks.h"
+#include "clientmodelfixture.h"
+
+using Outcome = ClientCommands::Outcome;
+
+class ClientModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void colorText_data();
+    void colorText();
+    void relayedLineColour_data();
+    void relayedLineColour();
+    void sendit_data();
+    void sendit();
+    void phrases_data();
+    void phrases();
+    void phraseLockCountsTicks();
+    void wireNeverCarriesTheTerminator();
+    void roster();
+    void rosterRefusesSlotsOutOfRange_data();
+    void rosterRefusesSlotsOutOfRange();
+    void links_data();
+    void links();
+};
+
+void ClientModelTest::colorText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("basic name") << "clBlack" << true << 0x000000 << "clBlack";
+    QTest::newRow("any letter case") << "CLRED" << true << 0x0000FF << "clRed";
+    QTest::newRow("hex 00BBGGRR") << "$00FF8000" << true << 0xFF8000 << "$00FF8000";
+    QTest::newRow("hex naming a basic colour") << "$00800000" << true << 0x800000 << "clNavy";
+    QTest::newRow("lower-case hex") << "$00ff8000" << true << 0xFF8000 << "$00FF8000";
+    QTest::newRow("decimal") << "255" << true << 255 << "clRed";
+    QTest::newRow("negative decimal") << "-16777201" << true << -16777201 << "$FF00000F";
+    QTest::newRow("empty") << "" << false << 0 << "";
+    QTest::newRow("unknown name") << "clPink" << false << 0 << "";
+    QTest::newRow("hex too long") << "$0000000001" << false << 0 << "";
+    QTest::newRow("bare dollar") << "$" << false << 0 << "";
+    QTest::newRow("decimal with blank") << " 12" << false << 0 << "";
+    QTest::newRow("decimal too large") << "99999999999" << false << 0 << "";
+}
+
+void ClientModelTest::colorText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(int, value);
+    QFETCH(QString, written);
+
+    const std::optional<ColorText::Value> parsed = ColorText::parse(text);
+    QCOMPARE(parsed.has_value(), valid);
+    if (valid) {
+        QCOMPARE(*parsed, value);
+        QCOMPARE(ColorText::format(*parsed), written);
+        QCOMPARE(ColorText::parse(written), parsed);
+    }
+}
+
+void ClientModelTest::relayedLineColour_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("color");
+
+    QTest::newRow("chat in its colour") << "CMD_chat+Ann chats: hi|$00FF8000" << "Ann chats: hi" << 0xFF8000;
+    QTest::newRow("action by name") << "CMD_action+Ann waves|clGreen" << "Ann waves" << 0x008000;
+    QTest::newRow("no colour: red") << "CMD_chat+Ann chats: hi" << "Ann chats: hi" << 0x0000FF;
+    QTest::newRow("unreadable colour: red") << "CMD_chat+Ann chats: hi|green" << "Ann chats: hi" << 0x0000FF;
+    QTest::newRow("cut at the first bar") << "CMD_chat+Ann chats: a|b|clBlack" << "Ann chats: a" << 0x0000FF;
+    QTest::newRow("markup stays text") << "CMD_chat+Ann chats: <b>x</b>|clBlack" << "Ann chats: <b>x</b>" << 0;
+}
+
+void ClientModelTest::relayedLineColour()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, line);
+    QFETCH(int, color);
+
+    ClientModelFixture f;
+    f.deliver(message);
+    QCOMPARE(f.lines.size(), 1);
+    QCOMPARE(f.lines[0].first, line);
+    QCOMPARE(f.lines[0].second, color);
+}
+
+void ClientModelTest::sendit_data()
+{
+    QTest::addColumn<bool>("loggedIn");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<bool>("cleared");
+
+    QTest::newRow("chat line") << true << "hello" << QByteArray("CMD_chat+3+hello|clRed") << true;
+    QTest::newRow("/me waves") << true << "/me waves" << QByteArray("CMD_action+3+waves|clBlue") << true;
+    QTest::newRow("/me alone") << true << "/me" << QByteArray("CMD_action+3+|clBlue") << true;
+    QTest::newRow("/mewaves drops the fourth") << true << "/mewaves" << QByteArray("CMD_action+3+aves|clBlue")
+                                               << true;
+    QTest::newRow("other slash command") << true << "/who" << QByteArray() << true;
+    QTest::newRow("empty") << true << "" << QByteArray() << true;
+    QTest::newRow("before login") << false << "hello" << QByteArray() << false;
+}
+
+void ClientModelTest::sendit()
+{
+    QFETCH(bool, loggedIn);
+    QFETCH(QString, input);
+    QFETCH(QByteArray, sent);
+    QFETCH(bool, cleared);
+
+    ClientModelFixture f;
+    if (loggedIn)
+        f.login(3);
+    f.commands.textColor = ColorText::kRed;
+    f.commands.actionColor = ColorText::kBlue;
+    QCOMPARE(f.commands.sendit(input), cleared);
+    QCOMPARE(f.sent, sent.isNull() ? QList<QByteArray>() : QList<QByteArray>{sent});
+}
+
+void ClientModelTest::phrases_data()
+{
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<QByteArray>("sent");
+
+    QTest::newRow("says") << "Good One!" << QByteArray("CMD_action+2+says: Good One!|clBlack");
+    QTest::newRow("/me phrase") << "/me dances" << QByteArray("CMD_action+2+dances|clBlack");
+    QTest::newRow("/me without blank is said") << "/medances" << QByteArray("CMD_action+2+says: /medances|clBlack");
+}
+
+void ClientModelTest::phrases()
+{
+    QFETCH(QString, phrase);
+    QFETCH(QByteArray, sent);
+
+    ClientModelFixture f;
+    QCOMPARE(f.commands.phrase(phrase), Outcome::Ignored);  // not logged in yet
+    f.login(2);
+    QCOMPARE(f.commands.phrase(phrase), Outcome::Sent);
+    QCOMPARE(f.commands.phrase(phrase), Outcome::Ignored);  // locked
+    QCOMPARE(f.sent, QList<QByteArray>{sent});
+}
+
+void ClientModelTest::phraseLockCountsTicks()
+{
+    ClientModelFixture f;
+    f.login(1);
+    f.commands.phrase(QStringLiteral("Thanks!"));
+    for (int tick = 1; tick <= ClientCommands::kPhraseLockTicks; ++tick)
+        QVERIFY(f.commands.tick());
+    QVERIFY(!f.commands.tick());  // the 101st tick opens the lock
+    QCOMPARE(f.commands.phrase(QStringLiteral("Thanks!")), Outcome::Sent);
+    QCOMPARE(f.sent.size(), 2);
+}
+
+void ClientModelTest::wireNeverCarriesTheTerminator()
+{
+    // "ÿ" is the terminator's byte in the wire's Latin-1; characters beyond Latin-1 become "?".
+    ClientModelFixture f;
+    f.commands.setLoginName(QStringLiteral("Zoÿ€"));
+    QCOMPARE(f.commands.loginname(), QByteArray("Zoy?\xff"));
+    f.deliver(QStringLiteral("CMD_sendlogininfo+1"));
+    f.commands.sendit(QStringLiteral("ÿ+CMD_startgame+1+t+true"));
+    f.commands.phrase(QStringLiteral("Wÿw"));
+    QCOMPARE(f.sent.size(), 3);
+    QCOMPARE(f.sent[0], QByteArray("CMD_logininfo+1+1.0.1+Zoy?\xff"));
+    QCOMPARE(f.sent[1], QByteArray("CMD_chat+1+y+CMD_startgame+1+t+true|clBlack"));
+    QCOMPARE(f.sent[2], QByteArray("CMD_action+1+says: Wyw|clBlack"));
+    for (int i = 1; i < f.sent.size(); ++i)
+        QVERIFY(!f.sent[i].contains('\xff'));
+}
+
+void ClientModelTest::roster()
+{
+    ClientModelFixture f;
+    f.login(2);
+    f.deliver({"CMD_existingplayers+1+Ann", "CMD_newplayerinfo+2+Me", "CMD_newplayerinfo+6+Bob",
+               "CMD_newplayerinfo+5+", "CMD_newplayerinfo+3+Cy"});
+    QCOMPARE(f.model.seat(1).name, QStringLiteral("Ann"));
+    QCOMPARE(f.model.seat(2).name, QStringLiteral("Me"));
+    QCOMPARE(f.model.seat(3).name, QStringLiteral("Cy"));
+    QCOMPARE(f.model.seat(4).name, QStringLiteral("<Waiting>"));
+    QCOMPARE(f.model.spectators().size(), 1);
+    QCOMPARE(f.model.announcedName(), QStringLiteral("Me"));
+    QCOMPARE(f.sounds.count(QStringLiteral("entered")), 4);  // the empty name changes nothing
+    const QStringList joined{"Ann is Connected.", "You are Connected.", "Bob is Connected.", "Bob is spying.",
+                             "Cy is Connected."};
+    for (int i = 0; i < joined.size(); ++i) {
+        QCOMPARE(f.lines[i].first, joined[i]);
+        QCOMPARE(f.lines[i].second, ColorText::kBlue);
+    }
+
+    f.lines.clear();
+    f.deliver({"CMD_justwatching+3+1", "CMD_playerdisconnected+3+Cy", "CMD_playerdisconnected+6+Bob",
+               "CMD_playerdisconnected+6+Bob", "CMD_playerdisconnected+1+Ann"});
+    QCOMPARE(f.model.seat(3).name, QStringLiteral("Kling"));  // the computer takes the seat over
+    QVERIFY(!f.model.seat(3).watching);
+    QCOMPARE(f.model.seat(1).name, QString());
+    QVERIFY(f.model.spectators().isEmpty());
+    QCOMPARE(f.lines.size(), 4);  // the second leaving of Bob finds him gone
+    QCOMPARE(f.lines[1].first, QStringLiteral("Cy disconnected."));
+    QCOMPARE(f.lines[2].first, QStringLiteral("Bob has left."));
+    QCOMPARE(f.lines[2].second, ColorText::kNavy);
+    QCOMPARE(f.lines[3].first, QStringLiteral("Ann disconnected."));
+}
+
+void ClientModelTest::rosterRefusesSlotsOutOfRange_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::newRow("slot 0") << "CMD_newplayerinfo+0+Ann";
+    QTest::newRow("slot 10") << "CMD_newplayerinfo+10+Ann";
+    QTest::newRow("slot not a number") << "CMD_newplayerinfo+x+Ann";
+    QTest::newRow("leaving slot 12") << "CMD_playerdisconnected+12+Ann";
+    QTest::newRow("watching seat 5") << "CMD_justwatching+5+1";
+    QTest::newRow("login as slot 0") << "CMD_sendlogininfo+0";
+}
+
+void ClientModelTest::rosterRefusesSlotsOutOfRange()
+{
+    QFETCH(QString, message);
+    ClientModelFixture f;
+    f.deliver(message);
+    QVERIFY(f.lines.isEmpty());
+    QVERIFY(f.sent.isEmpty());
+    QVERIFY(!f.model.loggedin());
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        QCOMPARE(f.model.seat(seat).name, QStringLiteral("<Waiting>"));
+}
+
+void ClientModelTest::links_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("opened");
+
+    QTest::newRow("www with full stop") << "see www.example.org." << 6 << "www.example.org" << "http://www.example.org";
+    QTest::newRow("prefix only") << "www." << 1 << "" << "";
+    QTest::newRow("http and one letter") << "http://a" << 0 << "http://a" << "http://a";
+    QTest::newRow("capitals kept") << "Go HTTP://Example.ORG/X!" << 5 << "HTTP://Example.ORG/X" << "HTTP://Example.ORG/X";
+    QTest::newRow("text before the prefix") << "(http://x.org)" << 3 << "http://x.org" << "http://x.org";
+    QTest::newRow("https found whole") << "https://x.org" << 2 << "https://x.org" << "https://x.org";
+    QTest::newRow("ftp") << "ftp://f.org/a" << 0 << "ftp://f.org/a" << "ftp://f.org/a";
+    QTest::newRow("mailto loses its query") << "mailto:a@b.org?attach=/etc/passwd" << 3 << "mailto:a@b.org?attach=/etc/passwd"
+                                            << "mailto:a@b.org";
+    QTest::newRow("file is not opened") << "file:///etc/passwd" << 2 << "file:///etc/passwd" << "";
+    QTest::newRow("telnet is not opened") << "telnet://h.org" << 2 << "telnet://h.org" << "";
+    QTest::newRow("news is not opened") << "news:comp.lang" << 2 << "news:comp.lang" << "";
+    QTest::newRow("gopher is not opened") << "gopher://g.org" << 2 << "gopher://g.org" << "";
+    QTest::newRow("earlier prefix in the list decides") << "www.a.org/http://b.org" << 0 << "http://b.org"
+                                                        << "http://b.org";
+    QTest::newRow("on a blank") << "www.a.org b" << 9 << "" << "";
+    QTest::newRow("another word") << "www.a.org bob" << 11 << "" << "";
+    QTest::newRow("beyond the end") << "www.a.org" << 9 << "" << "";
+}
+
+void ClientModelTest::links()
+{
+    QFETCH(QString, text);
+    QFETCH(int, at);
+    QFETCH(QString, link);
+    QFETCH(QString, opened);
+
+    const std::optional<ChatLinks::Link> found = ChatLinks::linkAt(text, at);
+    QCOMPARE(found.has_value(), !link.isEmpty());
+    if (found) {
+        QCOMPARE(found->text, link);
+        QCOMPARE(text.mid(found->start, found->length), link);
+        QCOMPARE(ChatLinks::addressToOpen(*found), opened);
+    }
+}
+
+QTEST_GUILESS_MAIN(ClientModelTest)
+#include "tst_clientmodel.moc"
