@@ -176,6 +176,8 @@ private:
     void connectSideWindows();
     void showTextSize(int size);
     void applyPhrases(const QStringList &phrases);
+    // A solo start offers the lobby in its window beside the game's.
+    void showLobbyOffer();
     // Writes keys of the settings file; the first failure of the run is told in the chat.
     void writeSettings(const Profile::Entries &entries);
 

@@ -16,7 +16,6 @@
 #include "common/environment.h"
 #include "host/tserver.h"
 #include "protocol/message.h"
-#include "windows/tdownload.h"
 #include "windows/tspylist.h"
 
 namespace {
@@ -33,8 +32,7 @@ void Tchat::processparams()
 
     if (parameters_.isEmpty()) {
         addlinetochat(ClientText::loadingSolo, kBlue);
-        if (windows_.download)
-            windows_.download->show();
+        showLobbyOffer();
         hostaddress_ = QStringLiteral("127.0.0.1");
         model_->setMyname(QStringLiteral("You"));
         solo_ = true;

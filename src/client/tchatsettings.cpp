@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
@@ -159,6 +160,21 @@ void Tchat::Image4Click()
 {
     if (windows_.about)
         windows_.about->Label7Click();
+}
+
+void Tchat::showLobbyOffer()
+{
+    Tdownload *offer = windows_.download;
+    if (!offer)
+        return;
+    // Beside the game rather than over it: to its right where the screen has room, else left.
+    const QRect game = frameGeometry();
+    const QRect screenArea = screen()->availableGeometry();
+    QPoint at(game.right() + 8, game.top());
+    if (at.x() + offer->frameGeometry().width() > screenArea.right())
+        at.setX(qMax(screenArea.left(), game.left() - offer->frameGeometry().width() - 8));
+    offer->move(at);
+    offer->show();
 }
 
 void Tchat::applyPhrases(const QStringList &phrases)

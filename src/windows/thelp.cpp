@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -109,7 +110,9 @@ void Thelp::showPage(int tag)
         if (QByteArrayView(kPages[tag].resource).endsWith(".html"))
             memo->setHtml(text);
         else
-            memo->setPlainText(text);
+            // Paragraphs of the plain text flow with the page's width.
+            memo->setPlainText(QString(text).replace(QRegularExpression(QStringLiteral("(?<!\n)\n(?!\n)")),
+                                                     QStringLiteral(" ")));
     }
     pages_->setCurrentIndex(tag - 1);
     label_caption_->setText(QString::fromLatin1(kPages[tag].caption));
