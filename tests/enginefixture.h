@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <functional>
+#include <utility>
 
 #include "host/hostengine.h"
 #include "protocol/message.h"
@@ -15,8 +16,19 @@
 
 struct SentMessage {
     int slot;
-    QByteArray text;
+    QByteArray text;  // without its terminator
+    bool operator==(const SentMessage &other) const = default;
 };
+
+Q_DECLARE_METATYPE(SentMessage)
+
+namespace QTest {
+template <>
+inline char *toString(const SentMessage &sent)
+{
+    return QTest::toString(QByteArray::number(sent.slot) + " <- " + sent.text);
+}
+} // namespace QTest
 
 class RecordingOutput : public HostOutput {
 public:
@@ -52,6 +64,7 @@ public:
         return receivers;
     }
     void clear() { sent.clear(); }
+    QList<SentMessage> take() { return std::exchange(sent, {}); }
 
     QList<SentMessage> sent;
     bool timer = false;
@@ -86,12 +99,14 @@ struct EngineFixture {
     void connect(int slot, const QByteArray &name)
     {
         engine.players[std::size_t(slot)].connected = true;
+        engine.players[std::size_t(slot)].loggedin = true;
         engine.players[std::size_t(slot)].name = name;
         engine.numslots = std::max(engine.numslots, slot);
     }
     void disconnect(int slot)
     {
         engine.players[std::size_t(slot)].connected = false;
+        engine.players[std::size_t(slot)].loggedin = false;
         engine.players[std::size_t(slot)].name.clear();
         engine.players[std::size_t(slot)].away = false;
     }

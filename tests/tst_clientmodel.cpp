@@ -1,6 +1,7 @@
 // The client without widgets: the roster and chat side of the model, the chat commands, the
 // colour texts and the links found in chat lines.
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include "client/core/chatlinks.h"
@@ -27,6 +28,9 @@ private slots:
     void rosterRefusesSlotsOutOfRange();
     void links_data();
     void links();
+    void connectionStopsReadingWhenFull();
+    void connectionRefusesOversizedMessages_data();
+    void connectionRefusesOversizedMessages();
 };
 
 void ClientModelTest::colorText_data()
@@ -277,6 +281,50 @@ void ClientModelTest::links()
         QCOMPARE(text.mid(found->start, found->length), link);
         QCOMPARE(ChatLinks::addressToOpen(*found), opened);
     }
+}
+
+void ClientModelTest::connectionStopsReadingWhenFull()
+{
+    ClientConnection connection;
+    QByteArray burst;
+    for (int n = 0; n < ClientConnection::kMaxQueued; ++n)
+        burst += "CMD_chat+x|clRed" + QByteArray(1, kTerminator);
+    connection.receiveBytes(burst.first(burst.size() / 2));
+    QVERIFY(!connection.readingPaused());
+    connection.receiveBytes(burst.sliced(burst.size() / 2));
+    QVERIFY(connection.readingPaused());
+
+    // Reading resumes once the dispatcher has taken half of it, not before.
+    QSignalSpy taken(&connection, &ClientConnection::entryTaken);
+    for (int tick = 0; tick < ClientConnection::kMaxQueued / 2 - 1; ++tick)
+        connection.Timer1Timer();
+    QVERIFY(connection.readingPaused());
+    connection.Timer1Timer();
+    QVERIFY(!connection.readingPaused());
+    QCOMPARE(taken.size(), ClientConnection::kMaxQueued / 2);
+}
+
+void ClientModelTest::connectionRefusesOversizedMessages_data()
+{
+    QTest::addColumn<int>("pieces");
+    QTest::newRow("in one read") << 1;
+    QTest::newRow("in many reads") << 50;
+}
+
+void ClientModelTest::connectionRefusesOversizedMessages()
+{
+    QFETCH(int, pieces);
+    ClientConnection connection;
+    QSignalSpy tooLong(&connection, &ClientConnection::inputTooLong);
+    const QByteArray before = "CMD_wrongversion+" + QByteArray(1, kTerminator);
+    const QByteArray huge = "CMD_chat+" + QByteArray(100 * 1024, 'a') + kTerminator;
+    connection.receiveBytes(before);
+    const qsizetype piece = huge.size() / pieces + 1;
+    for (qsizetype at = 0; at < huge.size() && tooLong.isEmpty(); at += piece)
+        connection.receiveBytes(QByteArrayView(huge).sliced(at, qMin(piece, huge.size() - at)));
+    QCOMPARE(tooLong.size(), 1);
+    // What came before it is still handled.
+    QCOMPARE(connection.receivedlist(), QQueue<QByteArray>({QByteArray("CMD_wrongversion+")}));
 }
 
 QTEST_GUILESS_MAIN(ClientModelTest)

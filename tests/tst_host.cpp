@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "common/gameconstants.h"
 #include "protocol/message.h"
 #include "protocol/messageframer.h"
+#include "host/receivequeues.h"
 #include "host/tserver.h"
 #include "testclient.h"
 
@@ -23,7 +25,13 @@ QByteArray chatOf(int slot, const QByteArray &text)
 // A host listening on a free port and the clients a test connects to it.
 class HostFixture {
 public:
-    HostFixture() { listening = server.startListening(&error, 0); }
+    HostFixture()
+    {
+        listening = server.startListening(&error, 0, QHostAddress(QHostAddress::LocalHost));
+        // Each relay a second apart on the engine's clock: these tests are about sockets and
+        // pacing, and the relay limit of a second has its own tests without sockets.
+        server.engine().setClock([this] { return engineMs += 1000; });
+    }
 
     // A connected client that has not read anything yet.
     TestClient *connectRaw()
@@ -93,6 +101,7 @@ public:
     std::vector<std::unique_ptr<TestClient>> clients;
     std::array<TestClient *, 10> bySlot{};
     int settles = 0;
+    qint64 engineMs = 0;
 };
 
 } // namespace
@@ -113,10 +122,15 @@ private slots:
     void disconnectsockClosesOnlyConnectedSlots();
     void spoofedSlotsAreRefused();
     void slotFieldsOutOfRangeAreIgnored();
-    void oversizedUnterminatedInputIsClosed();
+    void oversizedMessageIsClosedHoweverSplit_data();
+    void oversizedMessageIsClosedHoweverSplit();
+    void flooderIsHeldBackAndOthersKeepPlaying();
+    void readerThatNeverReadsIsClosed();
+    void loginTimeoutClosesSilently();
     void conversionErrorStopsOnlyThatMessage();
     void leftoversOfClosedConnectionSpeakForNobody();
     void onlyHostingUserStartsGamesAndSetsOthersWatching();
+    void hostingUserIsTheWholeEndpoint();
     void newcomerDuringGameAndLeavingCurrentSeat();
     void timer1FiresOncePerEnabling();
 };
@@ -377,8 +391,20 @@ void HostTest::slotFieldsOutOfRangeAreIgnored()
     QCOMPARE(engine.numslots, 2);
 }
 
-void HostTest::oversizedUnterminatedInputIsClosed()
+void HostTest::oversizedMessageIsClosedHoweverSplit_data()
 {
+    QTest::addColumn<bool>("terminated");
+    QTest::addColumn<int>("pieces");
+
+    QTest::newRow("never terminated") << false << 1;
+    QTest::newRow("complete, one write") << true << 1;
+    QTest::newRow("complete, many writes") << true << 5;
+}
+
+void HostTest::oversizedMessageIsClosedHoweverSplit()
+{
+    QFETCH(bool, terminated);
+    QFETCH(int, pieces);
     HostFixture host;
     QVERIFY(host.join("Ann", 1));
     QVERIFY(host.join("Bo", 2));
@@ -386,14 +412,118 @@ void HostTest::oversizedUnterminatedInputIsClosed()
     QVERIFY(flood);
     QVERIFY(host.settle());
 
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("slot 3 .*without a terminator"));
-    flood->sendRaw("CMD_chat+3+" + QByteArray(MessageFramer::kMaxPending + 16, 'x'));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("slot 3 sent a message over 65536 bytes"));
+    QByteArray message = "CMD_chat+3+" + QByteArray(MessageFramer::kMaxPending, 'x');
+    if (terminated)
+        message += kTerminator;
+    const qsizetype piece = message.size() / pieces + 1;
+    for (qsizetype at = 0; at < message.size(); at += piece) {
+        flood->sendRaw(QByteArrayView(message).sliced(at, std::min(piece, message.size() - at)));
+        QVERIFY(flood->socket().waitForBytesWritten(1000) || flood->socket().bytesToWrite() == 0);
+        QTest::qWait(5);
+    }
     QVERIFY(flood->waitForClosed());
     for (int slot : {1, 2})
         QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_playerdisconnected+3+Flood"));
 
     QVERIFY(host.settle(1));
     QVERIFY(host.settle(2));
+}
+
+void HostTest::flooderIsHeldBackAndOthersKeepPlaying()
+{
+    HostFixture host;
+    TestClient *ann = host.join("Ann", 1);
+    QVERIFY(ann);
+    QVERIFY(host.join("Bo", 2));
+    TestClient *flood = host.join("Flood", 3);
+    QVERIFY(flood);
+    QVERIFY(host.settle());
+    host.server.setHostClientPort(ann->localPort());
+
+    // Far more than the system's buffers hold, sent as fast as the socket takes it.
+    const QByteArray line = "CMD_chat+3+" + QByteArray(2000, 'f') + kTerminator;
+    flood->sendRaw(line.repeated(16 * 1024));
+
+    // The host stops reading the flooder while its queue is full and reads it again once the
+    // dispatcher has taken half, over and over; the queue never grows past its bound.
+    qsizetype most = 0;
+    const auto watch = [&](bool paused) {
+        return TestClient::waitUntil([&] {
+            most = std::max(most, host.server.queuedMessages(3));
+            return host.server.readingPaused(3) == paused;
+        });
+    };
+    QVERIFY(watch(true));
+    QVERIFY(watch(false));
+    QVERIFY(watch(true));
+
+    // Meanwhile the others play and talk, served in turn beside the flooder.
+    ann->send("CMD_startgame+1+f+false");
+    QCOMPARE(host.bySlot[2]->nextMessageStartingWith("CMD_nextplayer+"), QByteArray("CMD_nextplayer+1+1+0+0+"));
+    ann->send("CMD_rolldice+1");
+    QVERIFY(!host.bySlot[2]->nextMessageStartingWith("CMD_thedice+1+y+1+").isNull());
+    QVERIFY(host.settle(2));
+    QVERIFY(watch(true));
+
+    QVERIFY(most <= ReceiveQueues::kMaxMessages);
+    // Nothing was dropped on the way in: what the host has not taken waits with the sender.
+    QVERIFY(flood->socket().bytesToWrite() > 0);
+    QVERIFY(!flood->isClosed());
+}
+
+void HostTest::readerThatNeverReadsIsClosed()
+{
+    HostFixture host;
+    TestClient *ann = host.join("Ann", 1);
+    QVERIFY(ann);
+    QVERIFY(host.settle());
+
+    // A peer that logs in and then reads nothing: its socket keeps 4 KiB and no more.
+    QTcpSocket lazy;
+    lazy.setReadBufferSize(4096);
+    lazy.connectToHost(QHostAddress::LocalHost, host.server.serverPort());
+    QVERIFY(lazy.waitForConnected(5000));
+    QVERIFY(TestClient::waitUntil([&] { return host.server.engine().players[2].connected; }));
+    lazy.write("CMD_logininfo+2+1.0.1+Lazy" + QByteArray(1, kTerminator));
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_newplayerinfo+2+Lazy"));
+
+    // The same stream to both, as fast as the reader takes it: the one who reads keeps up,
+    // the other is closed once the host holds more than a megabyte it would not take.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("slot 2 leaves more than 1048576 bytes unread"));
+    const QByteArray piece = "CMD_x+" + QByteArray(30000, 'p') + kTerminator;
+    int sent = 0;
+    while (host.server.engine().players[2].connected && sent < 4000) {
+        host.server.sendToSlot(1, piece);
+        host.server.sendToSlot(2, piece);
+        ++sent;
+        QVERIFY(ann->waitForMessages(1));
+        QCOMPARE(ann->takeAll().size(), 1);
+    }
+    QVERIFY(!host.server.engine().players[2].connected);
+    QCOMPARE(ann->nextMessage(), QByteArray("CMD_playerdisconnected+2+Lazy"));
+    QVERIFY(host.settle());
+}
+
+void HostTest::loginTimeoutClosesSilently()
+{
+    HostFixture host;
+    QVERIFY(host.join("Ann", 1));
+    QVERIFY(host.join("Bo", 2));
+    QVERIFY(host.settle());
+
+    host.server.setLoginTimeout(50);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("slot 3 did not log in within 50 ms"));
+    TestClient *idle = host.connect();
+    QVERIFY(idle);
+    idle->send(chatOf(3, "nameless"));   // not relayed: it has not logged in
+    QVERIFY(idle->waitForClosed());
+    QVERIFY(!host.server.engine().players[3].connected);
+
+    // The others heard nothing of it: neither its chat nor its leaving.
+    QVERIFY(host.settle());
+    QVERIFY(host.bySlot[1]->takeAll().isEmpty());
+    QVERIFY(!host.bySlot[2]->isClosed());
 }
 
 void HostTest::conversionErrorStopsOnlyThatMessage()
@@ -420,31 +550,28 @@ void HostTest::leftoversOfClosedConnectionSpeakForNobody()
     QVERIFY(ghost);
     QVERIFY(host.settle());
 
-    // Keep the dispatcher busy so that the ghost's words still wait in the queue when its
-    // slot is handed to a newcomer.
+    // Words that still wait in the ghost's queue when it closes go with it.
     QByteArray burst;
-    for (int i = 0; i < 40; ++i)
-        burst += chatOf(1, "busy") + kTerminator;
-    ann->sendRaw(burst);
-    QVERIFY(TestClient::waitUntil([&] { return host.server.queuedMessages() > 0; }));
-    // The host reads what was written before the close before it sees the close.
-    ghost->send(chatOf(2, "boo"));
+    for (int i = 0; i < 100; ++i)
+        burst += chatOf(2, "boo") + kTerminator;
+    ghost->sendRaw(burst);
+    QVERIFY(TestClient::waitUntil([&] { return host.server.queuedMessages(2) > 0; }));
     ghost->close();
     QCOMPARE(ann->nextMessageStartingWith("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ghost"));
+    QCOMPARE(host.server.queuedMessages(2), 0);
 
     int slot = 0;
     TestClient *newcomer = host.connect(&slot);
     QVERIFY(newcomer);
     QCOMPARE(slot, 2);
-    QVERIFY(host.server.queuedMessages() > 0);   // the ghost's chat is still waiting
-
+    newcomer->send("CMD_logininfo+2+1.0.1+Newt");
     newcomer->send(chatOf(2, "first words"));
     QByteArray message;
     do {
         message = ann->nextMessage();
         QVERIFY2(!message.contains("boo"), message.constData());
-    } while (!message.isNull() && message != "CMD_chat+ chats: first words");
-    QCOMPARE(message, QByteArray("CMD_chat+ chats: first words"));
+    } while (!message.isNull() && message != "CMD_chat+Newt chats: first words");
+    QCOMPARE(message, QByteArray("CMD_chat+Newt chats: first words"));
 }
 
 void HostTest::onlyHostingUserStartsGamesAndSetsOthersWatching()
@@ -470,6 +597,36 @@ void HostTest::onlyHostingUserStartsGamesAndSetsOthersWatching()
     remote->send("CMD_justwatch+1+2");
     QCOMPARE(remote->nextMessageStartingWith("CMD_justwatching+"), QByteArray("CMD_justwatching+1+2"));
     QVERIFY(!host.server.engine().players[2].away);
+}
+
+void HostTest::hostingUserIsTheWholeEndpoint()
+{
+    HostFixture host;
+    TestClient *hosting = host.join("Hostess", 1);
+    QVERIFY(hosting);
+    QVERIFY(host.settle());
+    host.server.setHostClient(hosting->socket().localAddress(), hosting->localPort());
+
+    // Another local address (all of 127/8 is loopback) with the hosting user's port number.
+    auto impostor = std::make_unique<TestClient>();
+    QVERIFY(impostor->socket().bind(QHostAddress(QStringLiteral("127.0.0.2")), hosting->localPort()));
+    QVERIFY(impostor->connectTo(host.server.serverPort()));
+    QCOMPARE(impostor->socket().localPort(), hosting->localPort());
+    QCOMPARE(impostor->nextMessage(), QByteArray("CMD_sendlogininfo+2"));
+    impostor->send("CMD_logininfo+2+1.0.1+Eve");
+    QCOMPARE(hosting->nextMessage(), QByteArray("CMD_newplayerinfo+2+Eve"));
+    host.clients.push_back(std::move(impostor));
+    TestClient *eve = host.clients.back().get();
+    host.bySlot[2] = eve;
+
+    eve->send("CMD_startgame+2+f+false");
+    eve->send("CMD_justwatch+1+1");
+    QVERIFY(host.settle(2));
+    QVERIFY(!host.server.engine().gamestarted);
+    QVERIFY(!host.server.engine().players[1].away);
+
+    hosting->send("CMD_startgame+1+f+false");
+    QCOMPARE(eve->nextMessage(), QByteArray("CMD_startgame+1+f+false"));
 }
 
 void HostTest::newcomerDuringGameAndLeavingCurrentSeat()

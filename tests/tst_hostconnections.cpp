@@ -1,58 +1,16 @@
-// The engine's connection handlers without sockets: what goes to which slot, in what order.
+// The engine's connection handlers and the receive queues without sockets: what goes to which
+// slot, in what order, and what one peer can make the host do.
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
+#include "enginefixture.h"
 #include "host/hostengine.h"
+#include "host/receivequeues.h"
 #include "protocol/message.h"
 #include "rules/dicerandom.h"
 
-namespace {
-
-struct Sent {
-    int slot;
-    QByteArray message;  // without terminator
-    bool operator==(const Sent &other) const = default;
-};
-
-class FakeOutput : public HostOutput {
-public:
-    void sendToSlot(int slot, const QByteArray &message) override
-    {
-        QByteArray text = message;
-        if (text.endsWith(kTerminator))
-            text.chop(1);
-        else
-            text = "UNTERMINATED:" + text;
-        sent.append({slot, text});
-    }
-    void setTimer1Enabled(bool enabled) override { timer1 = enabled; }
-
-    QList<QByteArray> to(int slot) const
-    {
-        QList<QByteArray> messages;
-        for (const Sent &s : sent) {
-            if (s.slot == slot)
-                messages.append(s.message);
-        }
-        return messages;
-    }
-    QList<Sent> take() { return std::exchange(sent, {}); }
-
-    QList<Sent> sent;
-    bool timer1 = false;
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(Sent)
-
-namespace QTest {
-template <>
-char *toString(const Sent &sent)
-{
-    return QTest::toString(QByteArray::number(sent.slot) + " <- " + sent.message);
-}
-} // namespace QTest
+using Sent = SentMessage;
 
 class HostConnectionsTest : public QObject {
     Q_OBJECT
@@ -78,21 +36,35 @@ private slots:
     void closeOfCurrentSeatPassesTurnOnce_data();
     void closeOfCurrentSeatPassesTurnOnce();
     void closeOfFreeOrInvalidSlotDoesNothing();
+    void nobodySpeaksBeforeLogin();
+    void relayIsBounded_data();
+    void relayIsBounded();
+    void relayRateIsLimitedPerConnection();
+    void droppedMessageReportsAreLimited();
+
+    void queuesAreServedInTurn_data();
+    void queuesAreServedInTurn();
+    void flooderPausesAndQuietSlotIsServedWithinOneRound_data();
+    void flooderPausesAndQuietSlotIsServedWithinOneRound();
+    void closedQueueAndEmptyEntriesCostNothing();
 
 private:
     void connectSlots(int count);
     void login(int slot, const QByteArray &name);
 
-    std::unique_ptr<FakeOutput> out;
+    std::unique_ptr<RecordingOutput> out;
     std::unique_ptr<DiceRandom> random;
     std::unique_ptr<HostEngine> engine;
+    qint64 now = 0;   // the engine's clock, in milliseconds
 };
 
 void HostConnectionsTest::init()
 {
-    out = std::make_unique<FakeOutput>();
+    out = std::make_unique<RecordingOutput>();
     random = std::make_unique<DiceRandom>(12345);
     engine = std::make_unique<HostEngine>(*out, *random);
+    now = 0;
+    engine->setClock([this] { return now; });
 }
 
 void HostConnectionsTest::connectSlots(int count)
@@ -126,8 +98,8 @@ void HostConnectionsTest::acceptTakesLowestFreeSlot()
 
     engine->slotClosed(1);
     QCOMPARE(engine->acceptSlot(), 1);
-    QVERIFY(out->take().size() > 0);        // the closes were announced; accepting sends nothing
-    engine->acceptSlot();
+    QVERIFY(!engine->players[1].loggedin);
+    // Accepting sends nothing, and nobody here ever logged in, so nobody's leaving was told.
     QVERIFY(out->sent.isEmpty());
 }
 
@@ -354,6 +326,7 @@ void HostConnectionsTest::dispatchBindsMessagesToTheirConnection()
     connectSlots(3);
     login(1, "Ann");
     login(2, "Bo");
+    login(3, "Cy");
     out->take();
 
     engine->dispatch(entry, from, fromHostUser);
@@ -443,7 +416,7 @@ void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce()
     QCOMPARE(engine->currentplayer, nextSeat);
     qsizetype turnStarts = 0;
     for (const Sent &s : out->sent)
-        turnStarts += s.slot == 5 && s.message.startsWith("CMD_nextplayer+");
+        turnStarts += s.slot == 5 && s.text.startsWith("CMD_nextplayer+");
     QCOMPARE(turnStarts, leaving == 1 ? 0 : 1);
 }
 
@@ -457,6 +430,249 @@ void HostConnectionsTest::closeOfFreeOrInvalidSlotDoesNothing()
     QVERIFY(out->sent.isEmpty());
     QCOMPARE(engine->numslots, 2);
     QVERIFY(engine->players[1].connected);
+}
+
+void HostConnectionsTest::nobodySpeaksBeforeLogin()
+{
+    connectSlots(3);
+    login(1, "Ann");
+    out->take();
+
+    // Slot 2 is connected but has not logged in: its chat and actions have no name to go
+    // under, and its leaving is not told, even after the end of a game named its seat.
+    engine->dispatch("CMD_chat+2+hello", 2, false);
+    engine->dispatch("CMD_action+2+waves", 2, false);
+    engine->players[2].name = game::kComputerNames[2];
+    engine->slotClosed(2);
+    QVERIFY(out->take().isEmpty());
+    QVERIFY(!engine->players[2].connected);
+
+    // A login takes 64 characters of the name, and everybody hears that name.
+    const QByteArray name = QByteArray(64, 'N');
+    login(3, name + "ZZZ");
+    QCOMPARE(engine->players[3].name, name);
+    QCOMPARE(out->to(1), QList<QByteArray>{"CMD_newplayerinfo+3+" + name});
+    out->take();
+    engine->dispatch("CMD_chat+3+hi", 3, false);
+    QCOMPARE(out->to(1), QList<QByteArray>{"CMD_chat+" + name + " chats: hi"});
+    engine->slotClosed(3);
+    QCOMPARE(out->to(1).last(), "CMD_playerdisconnected+3+" + name);
+}
+
+void HostConnectionsTest::relayIsBounded_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("relayed");
+
+    const QByteArray line(HostEngine::kMaxRelayedText, 'a');
+    QTest::newRow("longest line whole") << line + "|clBlack" << line + "|clBlack";
+    QTest::newRow("long line cut, colour kept") << line + "bbb|clBlack" << line + "|clBlack";
+    QTest::newRow("long line without colour") << line + "bbb" << line;
+    QTest::newRow("long colour cut") << "hi|" + QByteArray(5000, 'c') << "hi|" + QByteArray(HostEngine::kMaxRelayedColour, 'c');
+    QTest::newRow("bars after the first belong to the colour") << QByteArray("a|b|clRed") << QByteArray("a|b|clRed");
+}
+
+void HostConnectionsTest::relayIsBounded()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, relayed);
+    connectSlots(2);
+    login(1, "Ann");
+    login(2, "Bo");
+    out->take();
+
+    engine->dispatch("CMD_chat+2+" + text, 2, false);
+    engine->dispatch("CMD_action+2+" + text, 2, false);
+    QCOMPARE(out->to(1), (QList<QByteArray>{"CMD_chat+Bo chats: " + relayed, "CMD_action+Bo " + relayed}));
+}
+
+void HostConnectionsTest::relayRateIsLimitedPerConnection()
+{
+    connectSlots(3);
+    login(1, "Ann");
+    login(2, "Bo");
+    login(3, "Cy");
+    out->take();
+
+    // Chat and actions share one budget per connection and second; the rest is dropped.
+    const auto countRelayed = [this] {
+        qsizetype count = 0;
+        for (const Sent &sent : out->take())
+            count += sent.slot == 1;
+        return count;
+    };
+    for (int i = 0; i < HostEngine::kRelaysPerSecond + 5; ++i)
+        engine->dispatch(i % 2 ? "CMD_chat+2+x" : "CMD_action+2+x", 2, false);
+    QCOMPARE(countRelayed(), HostEngine::kRelaysPerSecond);
+
+    // Another connection has its own budget.
+    engine->dispatch("CMD_chat+3+mine", 3, false);
+    QCOMPARE(countRelayed(), 1);
+
+    now += 999;
+    engine->dispatch("CMD_chat+2+still too soon", 2, false);
+    QCOMPARE(countRelayed(), 0);
+    now += 1;
+    engine->dispatch("CMD_chat+2+next second", 2, false);
+    QCOMPARE(out->to(1), QList<QByteArray>{"CMD_chat+Bo chats: next second"});
+}
+
+void HostConnectionsTest::droppedMessageReportsAreLimited()
+{
+    static QList<QByteArray> lines;
+    lines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { lines.append(text.toUtf8()); });
+    const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+
+    connectSlots(3);
+    login(1, "Ann");
+    login(2, "Bo");
+    login(3, "Cy");
+
+    // A burst of messages that do not convert, with a field that would steer a terminal.
+    const QByteArray bad = "CMD_rolldice+\x1b[31m" + QByteArray(5000, '9');
+    for (int i = 0; i < 25; ++i)
+        engine->dispatch(bad, 2, false);
+    engine->dispatch("CMD_rolldice+x", 3, false);   // another connection has its own limit
+    QCOMPARE(lines.size(), HostEngine::kLogLinesPerSecond + 1);
+    QVERIFY(lines.first().contains("slot 2"));
+    QVERIFY(lines.first().contains("'\\x1B[31m999"));
+    QVERIFY(lines.first().size() < 160);
+    QVERIFY(lines.last().contains("slot 3"));
+
+    // The next window opens with one line for all that the last one held back.
+    now += 1000;
+    lines.clear();
+    engine->dispatch(bad, 2, false);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QByteArray("Host: slot 2: 15 more lines not shown"));
+
+    // So does a close, for what its last window held back.
+    for (int i = 0; i < 12; ++i)
+        engine->dispatch(bad, 2, false);
+    lines.clear();
+    engine->slotClosed(2);
+    QCOMPARE(lines, QList<QByteArray>{"Host: slot 2: 3 more lines not shown"});
+}
+
+// ---- receive queues ----
+
+namespace {
+
+// Messages "CMD_m+<slot>.<n>" queued by each slot of a row, in the order they are written
+// into the row's text: "1:3 2:2" queues three of slot 1, then two of slot 2.
+void fillQueues(ReceiveQueues &queues, const QByteArray &layout)
+{
+    for (const QByteArray &part : layout.split(' ')) {
+        const QList<QByteArray> fields = part.split(':');
+        const int slot = fields[0].toInt();
+        for (int n = 1; n <= fields[1].toInt(); ++n)
+            queues.append(slot, "CMD_m+" + fields[0] + "." + QByteArray::number(n));
+    }
+}
+
+QByteArray drain(ReceiveQueues &queues)
+{
+    QList<QByteArray> order;
+    while (const std::optional<ReceiveQueues::Entry> entry = queues.takeNext())
+        order.append(entry->message.mid(6));
+    return order.join(' ');
+}
+
+} // namespace
+
+void HostConnectionsTest::queuesAreServedInTurn_data()
+{
+    QTest::addColumn<QByteArray>("layout");
+    QTest::addColumn<QByteArray>("order");
+
+    QTest::newRow("lone message") << QByteArray("5:1") << QByteArray("5.1");
+    QTest::newRow("one connection keeps its order") << QByteArray("2:3") << QByteArray("2.1 2.2 2.3");
+    QTest::newRow("three queuing at once") << QByteArray("1:3 2:2 3:1")
+                                           << QByteArray("1.1 2.1 3.1 1.2 2.2 1.3");
+    QTest::newRow("arrival order between slots does not matter") << QByteArray("3:1 2:2 1:3")
+                                                                 << QByteArray("1.1 2.1 3.1 1.2 2.2 1.3");
+    QTest::newRow("round wraps past slot 9") << QByteArray("9:2 4:2") << QByteArray("4.1 9.1 4.2 9.2");
+}
+
+void HostConnectionsTest::queuesAreServedInTurn()
+{
+    QFETCH(QByteArray, layout);
+    QFETCH(QByteArray, order);
+    ReceiveQueues queues;
+    fillQueues(queues, layout);
+    QCOMPARE(drain(queues), order);
+    QVERIFY(queues.isEmpty());
+
+    // The turn goes on from the slot served last, not from slot 1 again.
+    ReceiveQueues fresh;
+    fillQueues(fresh, "1:1 5:1 9:1");
+    fresh.takeNext();
+    fillQueues(fresh, "1:1");
+    QCOMPARE(drain(fresh), QByteArray("5.1 9.1 1.1"));
+}
+
+void HostConnectionsTest::flooderPausesAndQuietSlotIsServedWithinOneRound_data()
+{
+    QTest::addColumn<qsizetype>("messageSize");
+    QTest::addColumn<qsizetype>("pausedAt");     // messages queued when reading stops
+    QTest::addColumn<qsizetype>("resumedAt");    // messages left when it starts again
+
+    QTest::newRow("many small") << qsizetype(20) << ReceiveQueues::kMaxMessages << ReceiveQueues::kMaxMessages / 2;
+    QTest::newRow("few large") << qsizetype(32 * 1024) << qsizetype(8) << qsizetype(4);
+}
+
+void HostConnectionsTest::flooderPausesAndQuietSlotIsServedWithinOneRound()
+{
+    QFETCH(qsizetype, messageSize);
+    QFETCH(qsizetype, pausedAt);
+    QFETCH(qsizetype, resumedAt);
+
+    ReceiveQueues queues;
+    const QByteArray flood = "CMD_chat+2+" + QByteArray(messageSize - 11, 'f');
+    for (qsizetype i = 1; i < pausedAt; ++i)
+        queues.append(2, flood);
+    QVERIFY(!queues.paused(2));
+    queues.append(2, flood);
+    QVERIFY(queues.paused(2));
+    QCOMPARE(queues.size(2), pausedAt);
+
+    // A quiet connection beside it waits at most one round.
+    queues.append(7, "CMD_chat+7+hi");
+    QVERIFY(!queues.paused(7));
+    QCOMPARE(queues.takeNext()->slot, 2);
+    QCOMPARE(queues.takeNext()->slot, 7);
+
+    // The flooder reads again once half of the bound has been handled, and is told so once.
+    qsizetype resumes = 0;
+    while (queues.size(2) > resumedAt) {
+        QVERIFY(queues.paused(2));
+        resumes += queues.takeNext()->resumed;
+    }
+    QCOMPARE(resumes, qsizetype(1));
+    QVERIFY(!queues.paused(2));
+    queues.takeNext();
+    QCOMPARE(resumes, qsizetype(1));
+}
+
+void HostConnectionsTest::closedQueueAndEmptyEntriesCostNothing()
+{
+    ReceiveQueues queues;
+    for (const char *nothing : {"", "abc", "+2+hi"})
+        queues.append(3, nothing);
+    queues.append(0, "CMD_chat+0+x");
+    queues.append(10, "CMD_chat+10+x");
+    QVERIFY(queues.isEmpty());
+    QVERIFY(!queues.takeNext());
+
+    fillQueues(queues, "4:300 6:2");
+    QVERIFY(queues.paused(4));
+    queues.discard(4);
+    QVERIFY(!queues.paused(4));
+    QCOMPARE(queues.size(), qsizetype(2));
+    QCOMPARE(queues.bytes(4), qsizetype(0));
+    QCOMPARE(drain(queues), QByteArray("6.1 6.2"));
 }
 
 QTEST_GUILESS_MAIN(HostConnectionsTest)

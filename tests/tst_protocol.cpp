@@ -1,5 +1,8 @@
 #include <QTest>
 
+#include <algorithm>
+#include <cstring>
+
 #include "protocol/fieldreader.h"
 #include "protocol/message.h"
 #include "protocol/messageframer.h"
@@ -11,7 +14,10 @@ private slots:
     void framing_data();
     void framing();
     void framingKeepsSplitMessageUntilTerminated();
-    void framingFlagsOversizedPending();
+    void framingRefusesLongMessagesHoweverSplit_data();
+    void framingRefusesLongMessagesHoweverSplit();
+    void quotingForLog_data();
+    void quotingForLog();
     void commandSplitting();
     void fieldsAndStrictIntegers();
     void builderMatchesWireForms();
@@ -57,16 +63,86 @@ void ProtocolTest::framingKeepsSplitMessageUntilTerminated()
     QCOMPARE(framer.feed(ff("+#")), QList<QByteArray>{"CMD_x+"});
 }
 
-void ProtocolTest::framingFlagsOversizedPending()
+void ProtocolTest::framingRefusesLongMessagesHoweverSplit_data()
 {
+    QTest::addColumn<qsizetype>("length");       // of the message, without terminator
+    QTest::addColumn<bool>("terminated");
+    QTest::addColumn<qsizetype>("piece");        // bytes per feed; 0 = all at once
+    QTest::addColumn<bool>("refused");
+
+    const qsizetype max = MessageFramer::kMaxPending;
+    QTest::newRow("longest, one read") << max << true << qsizetype(0) << false;
+    QTest::newRow("longest, many reads") << max << true << qsizetype(1000) << false;
+    QTest::newRow("one over, one read") << max + 1 << true << qsizetype(0) << true;
+    QTest::newRow("one over, many reads") << max + 1 << true << qsizetype(1000) << true;
+    QTest::newRow("100 KB, reads of 32 KiB") << qsizetype(100000) << true << qsizetype(32768) << true;
+    QTest::newRow("unterminated, at the limit") << max << false << qsizetype(4096) << false;
+    QTest::newRow("unterminated, over it") << max + 1 << false << qsizetype(4096) << true;
+}
+
+void ProtocolTest::framingRefusesLongMessagesHoweverSplit()
+{
+    QFETCH(qsizetype, length);
+    QFETCH(bool, terminated);
+    QFETCH(qsizetype, piece);
+    QFETCH(bool, refused);
+
+    // A short message on each side shows what comes out around the long one.
+    QByteArray stream = ff("CMD_a+1#") + "CMD_b+" + QByteArray(length - 6, 'x');
+    if (terminated)
+        stream += ff("#CMD_c+3#");
     MessageFramer framer;
-    framer.feed(QByteArray(MessageFramer::kMaxPending, 'a'));
-    QVERIFY(!framer.overLimit());
-    framer.feed("b");
-    QVERIFY(framer.overLimit());
-    // A terminator that finally arrives completes the message and clears the condition.
-    QCOMPARE(framer.feed(ff("#")).size(), 1);
-    QVERIFY(!framer.overLimit());
+    QList<QByteArray> out;
+    for (qsizetype at = 0; at < stream.size(); at += piece ? piece : stream.size())
+        out += framer.feed(QByteArrayView(stream).sliced(at).first(std::min(stream.size() - at, piece ? piece : stream.size())));
+
+    QCOMPARE(framer.overLimit(), refused);
+    if (refused) {
+        // What came before the long one comes out; nothing of it or after it does until the
+        // framer is cleared.
+        QCOMPARE(out, QList<QByteArray>{"CMD_a+1"});
+        QCOMPARE(framer.pendingSize(), 0);
+        QVERIFY(framer.feed(ff("CMD_d+4#")).isEmpty());
+        framer.clear();
+        QCOMPARE(framer.feed(ff("CMD_d+4#")), QList<QByteArray>{"CMD_d+4"});
+    } else if (terminated) {
+        QCOMPARE(out.size(), 3);
+        QCOMPARE(out[1].size(), length);
+        QCOMPARE(out[2], QByteArray("CMD_c+3"));
+    } else {
+        QCOMPARE(out, QList<QByteArray>{"CMD_a+1"});
+        QCOMPARE(framer.pendingSize(), length);
+    }
+}
+
+void ProtocolTest::quotingForLog_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QByteArray>("quoted");
+
+    QTest::newRow("plain") << QByteArray("2x") << QByteArray("'2x'");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("''");
+    QTest::newRow("escape sequence") << QByteArray("\x1b[2J\r\n\0", 7) << QByteArray("'\\x1B[2J\\x0D\\x0A\\x00'");
+    QTest::newRow("quote, backslash, high bytes") << QByteArray("a'b\\\xff\x9b")
+                                                  << QByteArray("'a\\x27b\\x5C\\xFF\\x9B'");
+    QTest::newRow("cut at 40") << QByteArray(41, 'y') << "'" + QByteArray(40, 'y') + "'...";
+    QTest::newRow("40 is whole") << QByteArray(40, 'y') << "'" + QByteArray(40, 'y') + "'";
+}
+
+void ProtocolTest::quotingForLog()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(QByteArray, quoted);
+    QCOMPARE(quotedForLog(field), quoted);
+    // The same form reaches a conversion error's report, however long the field.
+    if (!field.isEmpty()) {
+        try {
+            FieldReader::toInt(field + QByteArray(100000, 'z'));
+            QFAIL("converted");
+        } catch (const FieldError &error) {
+            QVERIFY(std::strlen(error.what()) < 250);
+        }
+    }
 }
 
 void ProtocolTest::commandSplitting()

@@ -395,8 +395,11 @@ void SettingsTest::spyListKicksOnlyTheSpyPointedAt()
     std::array<TestClient, 8> clients;   // slots 1..7
     for (int slot = 1; slot <= 7; ++slot) {
         QVERIFY(clients[std::size_t(slot)].connectTo(server.serverPort()));
-        QCOMPARE(clients[std::size_t(slot)].nextMessage(), QByteArray("CMD_sendlogininfo+") + QByteArray::number(slot));
+        TestClient &client = clients[std::size_t(slot)];
+        QCOMPARE(client.nextMessage(), QByteArray("CMD_sendlogininfo+") + QByteArray::number(slot));
+        client.send("CMD_logininfo+" + QByteArray::number(slot) + "+1.0.1+P" + QByteArray::number(slot));
     }
+    QVERIFY(!clients[1].nextMessageStartingWith("CMD_newplayerinfo+7+").isNull());
 
     ChatFixture f;
     f.deliver("CMD_sendlogininfo+1#CMD_newplayerinfo+5+Ann#CMD_newplayerinfo+6+Bob#CMD_newplayerinfo+7+Klot#");

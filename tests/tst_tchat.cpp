@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -30,6 +31,7 @@
 #include "host/tserver.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
+#include "windows/tphrases.h"
 #include "windows/tspylist.h"
 
 namespace {
@@ -95,6 +97,7 @@ private slots:
     void oversizedInputClosesTheConnectionAndSaysWhy();
     void menuEntriesOpenTheirWindows();
     void copyTakesTheSelectionAsPlainText();
+    void sideWindowsAnswerEscapeAndEnter();
     void inputLineSendsWithEnter_data();
     void inputLineSendsWithEnter();
     void phraseButtonsLockForAHundredTicks();
@@ -758,6 +761,39 @@ void TchatTest::menuEntriesOpenTheirWindows()
     f.action(QStringLiteral("About1"))->trigger();
     QVERIFY(about.isVisible());
     QCOMPARE(about.findChild<QLabel *>(QStringLiteral("version"))->text(), QStringLiteral("1.0.1"));
+}
+
+void TchatTest::sideWindowsAnswerEscapeAndEnter()
+{
+    Thelp help;
+    Tabout about;
+    Tphrases phrases;
+    TchatWindows windows;
+    windows.help = &help;
+    windows.about = &about;
+    windows.phrases = &phrases;
+    ChatFixture f(windows);
+    f.chat.setWindows(windows);  // a second time changes nothing
+
+    for (QWidget *window : std::initializer_list<QWidget *>{&help, &about, &phrases}) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));  // a shown window takes the focus
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+    // Enter, and Enter of the keypad, press the window's one button, which closes it.
+    const QList<QPair<QWidget *, const char *>> buttons{{&about, "Button1"}, {&phrases, "SelButton8"}};
+    for (const auto &[window, name] : buttons) {
+        auto *button = window->findChild<QAbstractButton *>(QLatin1String(name));
+        QSignalSpy pressed(button, &QAbstractButton::clicked);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key);
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        }
+        QCOMPARE(pressed.size(), 2);
+    }
 }
 
 void TchatTest::copyTakesTheSelectionAsPlainText()

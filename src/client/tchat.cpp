@@ -1,5 +1,6 @@
 #include "client/tchat.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -14,7 +15,11 @@
 #include "client/clienttexts.h"
 #include "rules/dicerandom.h"
 #include "ui/desktopcolor.h"
+#include "ui/windowkeys.h"
 #include "windows/tabout.h"
+#include "windows/tallylist.h"
+#include "windows/tgamestartform.h"
+#include "windows/tphrases.h"
 #include "windows/thelp.h"
 #include "windows/tspylist.h"
 
@@ -60,6 +65,16 @@ void Tchat::setWindows(const TchatWindows &windows)
     windows_ = windows;
     connectTally();
     connectSideWindows();
+    auto button = [](QWidget *window, const char *name) {
+        return window ? window->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
+    };
+    // Help, the tally, the spy list and the start options close with Esc; About and the
+    // phrase editor also take Enter for their one button.
+    for (QWidget *window : std::initializer_list<QWidget *>{windows_.help, windows_.tally, windows_.spylist,
+                                                           windows_.gamestart})
+        WindowKeys::install(window);
+    WindowKeys::install(windows_.about, button(windows_.about, "Button1"));
+    WindowKeys::install(windows_.phrases, button(windows_.phrases, "SelButton8"));
 }
 
 void Tchat::showEvent(QShowEvent *event)

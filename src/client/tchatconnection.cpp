@@ -116,7 +116,7 @@ void Tchat::openSock(const QHostAddress &address)
 void Tchat::sockConnected()
 {
     if (model_->ishost() && windows_.server)
-        windows_.server->setHostClientPort(connection_->localPort());
+        windows_.server->setHostClient(connection_->localAddress(), connection_->localPort());
 }
 
 void Tchat::connectFailed(const QString &errorText)

@@ -265,6 +265,9 @@ QWidget *Tchat::buildChat(QWidget *parent)
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
         chatPalette.setColor(QPalette::Inactive, role, chatPalette.color(QPalette::Active, role));
     mainchat->setPalette(chatPalette);
+    // Its frame turns blue while it has the keyboard focus, so a Tab into it can be seen.
+    mainchat->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 2px solid rgb(160, 156, 140); }"
+                                           "QPlainTextEdit:focus { border: 2px solid rgb(0, 0, 255); }"));
     mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mainchat, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(mainchat->viewport()->mapToGlobal(pos)); });
@@ -293,6 +296,8 @@ void Tchat::buildPhraseButtons(QWidget *parent)
         green.setColor(QPalette::Button, kPhraseGreen);
         green.setColor(QPalette::Window, kPhraseGreen);
         button->setPalette(green);
+        // Framed while it has the keyboard focus, so a Tab onto it can be seen.
+        button->setStyleSheet(QStringLiteral("QToolButton:focus { border: 1px solid rgb(255, 215, 0); }"));
         connect(button, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
     }
 }

@@ -6,6 +6,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace {
 
 // The first field of every client message: the slot its sender says it has.
@@ -36,7 +38,12 @@ int HostEngine::acceptSlot()
             newslot = ++numslots;
         }
     }
-    players[newslot].connected = true;
+    tplayer &player = players[newslot];
+    player.connected = true;
+    player.loggedin = false;
+    // A newcomer does not inherit what its slot's last connection used up.
+    relayLimits_[newslot].reset();
+    logLimits_[newslot].reset();
     return newslot;
 }
 
@@ -45,17 +52,23 @@ void HostEngine::slotClosed(int slot)
     if (!isSlot(slot) || !players[slot].connected)
         return;
 
-    const QByteArray notice =
-        MessageBuilder("CMD_playerdisconnected").field(slot).field(players[slot].name).finish();
-    for (int other = 1; other <= numslots; ++other) {
-        if (other != slot && players[other].connected)
-            output_.sendToSlot(other, notice);
+    tplayer &player = players[slot];
+    // A connection that never logged in was never announced, so its leaving is not either
+    // (the end of a game may have given its seat a computer name meanwhile).
+    if (player.loggedin) {
+        const QByteArray notice =
+            MessageBuilder("CMD_playerdisconnected").field(slot).field(player.name).finish();
+        for (int other = 1; other <= numslots; ++other) {
+            if (other != slot && players[other].connected)
+                output_.sendToSlot(other, notice);
+        }
     }
 
-    tplayer &player = players[slot];
     player.connected = false;
+    player.loggedin = false;
     player.name.clear();
     player.away = false;
+    logLimits_[slot].flush();
 
     // Only on the first report of the close: a later one must not pass the turn again when
     // the rotation happened to come back to this seat.
@@ -115,7 +128,10 @@ void HostEngine::dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser)
         }
         (this->*route->handler)(command->data);
     } catch (const FieldError &error) {
-        qWarning("Host: %s dropped: %s", command->word.constData(), error.what());
+        // The word is one of the routes; the error quotes the field short and without
+        // control bytes, and the slot's limit keeps a flood of them from filling the log.
+        logLimits_[fromSlot].write(clock_(), "Host: slot " + QByteArray::number(fromSlot) + ": "
+                                                  + command->word + " dropped: " + error.what());
     }
 }
 
@@ -124,11 +140,12 @@ void HostEngine::receivedlogininfo(const QByteArray &data)
     FieldReader reader(data);
     const int slot = reader.takeInt();
     const QByteArray version = reader.takeText();
-    const QByteArray name = reader.rest();
+    const QByteArray name = reader.rest().left(kMaxNameLength);
     if (!isSlot(slot) || !players[slot].connected)
         return;
 
     players[slot].name = name;
+    players[slot].loggedin = true;
 
     sendToAll(MessageBuilder("CMD_newplayerinfo").field(slot).field(name).finish());
 
@@ -161,26 +178,34 @@ void HostEngine::receivedlogininfo(const QByteArray &data)
 
 void HostEngine::chat(const QByteArray &data)
 {
-    FieldReader reader(data);
-    const int slot = reader.takeInt();
-    if (!isSlot(slot) || !players[slot].connected)
-        return;
-    sendToAll(MessageBuilder("CMD_chat")
-                  .field(players[slot].name)
-                  .append(" chats: ")
-                  .append(reader.rest())
-                  .finish());
+    relay("CMD_chat", data, " chats: ");
 }
 
 void HostEngine::action(const QByteArray &data)
 {
+    relay("CMD_action", data, " ");
+}
+
+void HostEngine::relay(const char *word, const QByteArray &data, QByteArrayView separator)
+{
     FieldReader reader(data);
     const int slot = reader.takeInt();
-    if (!isSlot(slot) || !players[slot].connected)
+    // Nobody speaks before a login: there is no name to speak under.
+    if (!isSlot(slot) || !players[slot].connected || !players[slot].loggedin)
         return;
-    sendToAll(MessageBuilder("CMD_action")
+    if (!relayLimits_[slot].allow(clock_()))
+        return;
+
+    // The line runs to the first "|", the colour follows it; each is cut to its length, so
+    // that an ordinary line goes out untouched and a long one keeps its colour.
+    const QByteArrayView text = reader.restView();
+    const qsizetype bar = text.indexOf('|');
+    const QByteArrayView line = bar < 0 ? text : text.first(bar);
+    const QByteArrayView colour = bar < 0 ? QByteArrayView() : text.sliced(bar);
+    sendToAll(MessageBuilder(word)
                   .field(players[slot].name)
-                  .append(" ")
-                  .append(reader.rest())
+                  .append(separator)
+                  .append(line.first(std::min(line.size(), kMaxRelayedText)))
+                  .append(colour.first(std::min(colour.size(), kMaxRelayedColour + 1)))
                   .finish());
 }

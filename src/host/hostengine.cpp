@@ -9,6 +9,12 @@ HostEngine::HostEngine(HostOutput &output, DiceRandom &random)
     players[2].partner = 4;
     players[3].partner = 1;
     players[4].partner = 2;
+
+    for (std::size_t slot = 0; slot < relayLimits_.size(); ++slot) {
+        relayLimits_[slot] = RateLimiter(kRelaysPerSecond, 1000);
+        logLimits_[slot] = LogLimiter(kLogLinesPerSecond, 1000);
+        logLimits_[slot].setLabel("Host: slot " + QByteArray::number(qulonglong(slot)));
+    }
 }
 
 bool HostEngine::isComputerSeat(int seat) const

@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <array>
+#include <functional>
 
 #include "rules/scoring.h"
 #include "common/gameconstants.h"
+#include "common/ratelimiter.h"
 
 class DiceRandom;
 
@@ -13,6 +15,7 @@ class DiceRandom;
 struct tplayer {
     QByteArray name;                 // login name as sent (single-byte text); empty while free
     bool connected = false;          // a client connection lives in this slot
+    bool loggedin = false;           // its connection has sent CMD_logininfo
     qint32 total = 0;                // grand total of the seat's card
     qint32 turns = 0;                // turns the rotation has given this seat this game
     bool away = false;               // just watching: the host plays the seat
@@ -43,28 +46,46 @@ class HostEngine {
 public:
     static constexpr int kMaxSlots = game::kSlots;
     static constexpr int kEmptyCell = rules::kEmptyCell;
+    // What one peer can make the host send to everyone: names and relayed lines are cut to
+    // these lengths, and at most kRelaysPerSecond chat or action lines of one connection are
+    // relayed in a second (a person sends far fewer); the rest are dropped.
+    static constexpr qsizetype kMaxNameLength = 64;
+    static constexpr qsizetype kMaxRelayedText = 1000;
+    static constexpr qsizetype kMaxRelayedColour = 32;
+    static constexpr int kRelaysPerSecond = 10;
+    // Reports of dropped messages: at most this many lines per connection in a second.
+    static constexpr int kLogLinesPerSecond = 10;
 
     HostEngine(HostOutput &output, DiceRandom &random);
+
+    // The clock of the relay and log limits, in milliseconds (monotonic); tests step their own.
+    void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
 
     // ---- connections and relay (hostengine.cpp) ----
 
     // Chooses the slot for a new connection: the lowest free slot up to numslots, or a new
-    // one while numslots < 9. Marks it connected and returns it; returns 0 when all nine
-    // are in use (the caller then sends "CMD_full+" and closes). Does not send anything.
+    // one while numslots < 9. Marks it connected (not logged in) and returns it; returns 0
+    // when all nine are in use (the caller then sends "CMD_full+" and closes). Does not send
+    // anything.
     int acceptSlot();
-    // The clean-up after a slot's connection has closed ("Socket Closed"): tells the others,
-    // frees the slot and passes the turn when the current seat (not 1) left. Safe to call
-    // more than once for one close.
+    // The clean-up after a slot's connection has closed ("Socket Closed"): tells the others
+    // when the slot had logged in (a slot that never did leaves unannounced), frees the slot
+    // and passes the turn when the current seat (not 1) left. Safe to call more than once
+    // for one close.
     void slotClosed(int slot);
 
     // Dispatches one queue entry that arrived on the connection of fromSlot. fromHostUser is
     // true when that connection is the hosting user's own client. Every client message names
     // its sender's slot in its first field; an entry whose slot field is not fromSlot is
     // ignored (the hosting user alone may name another seat, and only in CMD_justwatch), as
-    // is CMD_startgame from anyone but the hosting user.
+    // is CMD_startgame from anyone but the hosting user. A message whose fields do not
+    // convert is reported through the slot's log limit.
     void dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser);
 
+    // A login takes at most kMaxNameLength characters of the name.
     void receivedlogininfo(const QByteArray &data);
+    // Relays of a slot that has logged in, within kRelaysPerSecond, with at most
+    // kMaxRelayedText characters of the line and kMaxRelayedColour of its colour.
     void chat(const QByteArray &data);
     void action(const QByteArray &data);
 
@@ -140,8 +161,14 @@ private:
     void playSpentTurn(int seat);
     // "CMD_nextplayer" for the current seat as the turn stands.
     QByteArray nextPlayerMessage() const;
+    // Relays "CMD_chat"/"CMD_action" of a slot that may speak now; separator goes between
+    // its name and the line.
+    void relay(const char *word, const QByteArray &data, QByteArrayView separator);
 
     HostOutput &output_;
     DiceRandom &random_;
     bool timer1Enabled_ = false;
+    std::function<qint64()> clock_ = monotonicMs;
+    std::array<RateLimiter, 12> relayLimits_;
+    std::array<LogLimiter, 12> logLimits_;
 };

@@ -4,6 +4,7 @@
 #include "rules/dicerandom.h"
 
 #include <QHostAddress>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -17,6 +18,9 @@ constexpr int kDispatchIntervalMs = 10;
 constexpr int kTimer1StartIntervalMs = 500;
 constexpr int kListenBacklog = 5;
 constexpr qint64 kReadChunk = 32768;
+// What the socket may hold that we have not read: while a connection's queue is full, it
+// stops taking from the system at this much, and TCP holds back the sender.
+constexpr qint64 kSocketReadBuffer = 2 * kReadChunk;
 // A peer that stops reading must not keep a closed connection alive for ever.
 constexpr int kCloseGraceMs = 5000;
 
@@ -49,6 +53,7 @@ void closeGracefully(QTcpSocket *socket)
 TServer::TServer(QObject *parent)
     : QObject(parent), Sock1(new QTcpServer(this)), engine_(*this, DiceRandom::shared())
 {
+    log_.setLabel("Host");
     Sock1->setListenBacklogSize(kListenBacklog);
     connect(Sock1, &QTcpServer::newConnection, this, &TServer::Sock1Accept);
 
@@ -94,9 +99,15 @@ void TServer::disconnectsock(int slot)
         closeSocket(connections_[slot].sock);
 }
 
+void TServer::setHostClient(const QHostAddress &address, quint16 port)
+{
+    hostClientAddress_ = address;
+    hostClientPort_ = port;
+}
+
 void TServer::setHostClientPort(quint16 port)
 {
-    hostClientPort_ = port;
+    setHostClient(QHostAddress(QHostAddress::LocalHost), port);
 }
 
 void TServer::setTimer1Interval(int milliseconds)
@@ -116,8 +127,25 @@ HostEngine &TServer::engine()
 
 void TServer::sendToSlot(int slot, const QByteArray &message)
 {
-    if (HostEngine::isSlot(slot) && connections_[slot].sock)
-        connections_[slot].sock->write(message);
+    if (!HostEngine::isSlot(slot))
+        return;
+    Connection &connection = connections_[slot];
+    QTcpSocket *socket = connection.sock;
+    if (!socket || connection.dropping)
+        return;
+    socket->write(message);
+    if (socket->bytesToWrite() <= kMaxUnsentBytes)
+        return;
+    // A peer that does not read would make us keep all we send it. Nothing waits for it: it
+    // gets nothing more, and it is closed once the handler that is sending has finished
+    // (closing it now would change the table under that handler's feet).
+    connection.dropping = true;
+    log("Host: slot " + QByteArray::number(slot) + " leaves more than "
+        + QByteArray::number(kMaxUnsentBytes) + " bytes unread; closing it");
+    QMetaObject::invokeMethod(this, [this, socket = QPointer<QTcpSocket>(socket)] {
+        if (socket && slotOf(socket) != 0)
+            closeSocket(socket, CloseMode::Abort);
+    }, Qt::QueuedConnection);
 }
 
 void TServer::setTimer1Enabled(bool enabled)
@@ -139,6 +167,9 @@ void TServer::Sock1Accept()
         Connection &connection = connections_[slot];
         connection.sock = socket;
         connection.framer.clear();
+        connection.dropping = false;
+        socket->setReadBufferSize(kSocketReadBuffer);
+        QTimer::singleShot(loginTimeoutMs_, socket, [this, socket] { loginTimedOut(socket); });
         connect(socket, &QIODevice::readyRead, this, [this, socket] { Sock1Read(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { tempsockDisconnect(socket); });
         connect(socket, &QAbstractSocket::errorOccurred, this, [this, socket] {
@@ -164,19 +195,29 @@ void TServer::Sock1Read(QTcpSocket *socket)
         socket->readAll();
         return;
     }
+    // Messages go from the socket through the framer into the slot's queue only while the
+    // queue has room; a paused slot leaves the rest where it is (the framer holds at most one
+    // read beyond the queue, the socket kSocketReadBuffer), and the dispatcher calls this
+    // again when it resumes, since bytes the socket already holds bring no new readyRead.
     MessageFramer &framer = connections_[slot].framer;
-    while (socket->bytesAvailable() > 0) {
-        const QByteArray chunk = socket->read(kReadChunk);
-        for (const QByteArray &message : framer.feed(chunk))
-            receivedlist.append(Received{socket, message});
+    for (;;) {
+        while (!queues_.paused(slot)) {
+            std::optional<QByteArray> message = framer.take();
+            if (!message)
+                break;
+            queues_.append(slot, std::move(*message));
+        }
+        if (queues_.paused(slot) || socket->bytesAvailable() <= 0)
+            break;
+        framer.append(socket->read(kReadChunk));
         if (framer.overLimit()) {
-            qWarning("Host: slot %d sent more than %lld bytes without a terminator; closing it",
-                     slot, qlonglong(MessageFramer::kMaxPending));
+            log("Host: slot " + QByteArray::number(slot) + " sent a message over "
+                + QByteArray::number(qlonglong(MessageFramer::kMaxPending)) + " bytes; closing it");
             closeSocket(socket);
             break;
         }
     }
-    if (!receivedlist.isEmpty())
+    if (!queues_.isEmpty())
         startDispatcher();
 }
 
@@ -193,12 +234,16 @@ void TServer::startDispatcher()
 void TServer::socktimerTimer()
 {
     lastDispatch_.start();
-    if (!receivedlist.isEmpty()) {
-        const Received entry = receivedlist.takeFirst();
-        if (const int slot = slotOf(entry.connection))
-            engine_.dispatch(entry.message, slot, isHostUser(entry.connection));
+    if (std::optional<ReceiveQueues::Entry> entry = queues_.takeNext()) {
+        QTcpSocket *socket = connections_[entry->slot].sock;
+        engine_.dispatch(entry->message, entry->slot, socket && isHostUser(socket));
+        // A handler never closes a connection itself (a slow reader's close waits for the
+        // event loop), so the socket is still the slot's: its queue has room again, and what
+        // the socket and the framer already hold is taken now.
+        if (entry->resumed && socket && slotOf(socket) == entry->slot)
+            Sock1Read(socket);
     }
-    if (receivedlist.isEmpty())
+    if (queues_.isEmpty())
         socktimer.stop();
     else if (socktimer.interval() != kDispatchIntervalMs)
         socktimer.start(kDispatchIntervalMs);
@@ -219,14 +264,36 @@ void TServer::tempsockInfo(QTcpSocket *socket, const QString &msg)
         return;
     connections_[slot].sock = nullptr;
     connections_[slot].framer.clear();
+    connections_[slot].dropping = false;
+    queues_.discard(slot);
     engine_.slotClosed(slot);
 }
 
-void TServer::closeSocket(QTcpSocket *socket)
+void TServer::closeSocket(QTcpSocket *socket, CloseMode mode)
 {
     socket->disconnect(this);
-    closeGracefully(socket);
+    if (mode == CloseMode::Abort) {
+        socket->abort();
+        socket->deleteLater();
+    } else {
+        closeGracefully(socket);
+    }
     tempsockInfo(socket, kSocketClosed);
+}
+
+void TServer::loginTimedOut(QTcpSocket *socket)
+{
+    const int slot = slotOf(socket);
+    if (slot == 0 || engine_.players[slot].loggedin)
+        return;
+    log("Host: slot " + QByteArray::number(slot) + " did not log in within "
+        + QByteArray::number(loginTimeoutMs_) + " ms; closing it");
+    closeSocket(socket);
+}
+
+void TServer::log(const QByteArray &line)
+{
+    log_.write(monotonicMs(), line);
 }
 
 int TServer::slotOf(const QTcpSocket *socket) const
@@ -242,6 +309,6 @@ int TServer::slotOf(const QTcpSocket *socket) const
 
 bool TServer::isHostUser(const QTcpSocket *socket) const
 {
-    return hostClientPort_ != 0 && socket->peerAddress().isLoopback()
-           && socket->peerPort() == hostClientPort_;
+    return hostClientPort_ != 0 && socket->peerPort() == hostClientPort_
+           && socket->peerAddress().isEqual(hostClientAddress_, QHostAddress::ConvertV4MappedToIPv4);
 }

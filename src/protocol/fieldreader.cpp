@@ -1,6 +1,18 @@
 #include "protocol/fieldreader.h"
 
+#include "protocol/message.h"
+
 #include <limits>
+
+namespace {
+
+// The report names the field as a log may show it: short, and with no control bytes.
+FieldError notAnInteger(QByteArrayView text)
+{
+    return FieldError((quotedForLog(text) + " is not a valid integer value").toStdString());
+}
+
+} // namespace
 
 QByteArray FieldReader::takeText()
 {
@@ -27,19 +39,19 @@ int FieldReader::toInt(QByteArrayView text)
     if (negative)
         i = 1;
     if (i >= text.size())
-        throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+        throw notAnInteger(text);
     qint64 value = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c < '0' || c > '9')
-            throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+            throw notAnInteger(text);
         value = value * 10 + (c - '0');
         if (value > qint64(std::numeric_limits<int>::max()) + 1)
-            throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+            throw notAnInteger(text);
     }
     if (negative)
         value = -value;
     if (value > std::numeric_limits<int>::max())
-        throw FieldError("'" + text.toByteArray().toStdString() + "' is not a valid integer value");
+        throw notAnInteger(text);
     return int(value);
 }

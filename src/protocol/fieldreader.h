@@ -24,6 +24,7 @@ public:
     int takeInt();
     // Everything not taken yet.
     QByteArray rest() const { return rest_.toByteArray(); }
+    QByteArrayView restView() const { return rest_; }
     bool atEnd() const { return rest_.isEmpty(); }
 
     // The strict conversion on its own.

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <charconv>
 
 MessageBuilder &MessageBuilder::field(QByteArrayView text)
@@ -57,4 +58,27 @@ QString fromWire(QByteArrayView bytes)
 QByteArray toWire(const QString &text)
 {
     return text.toLatin1();
+}
+
+QByteArray quotedForLog(QByteArrayView field, qsizetype maxChars)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const QByteArrayView shown = field.first(std::min(field.size(), maxChars));
+    QByteArray quoted;
+    quoted.reserve(shown.size() + 8);
+    quoted.append('\'');
+    for (const char c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\\' && c != '\'') {
+            quoted.append(c);
+        } else {
+            quoted.append("\\x");
+            quoted.append(kHex[byte >> 4]);
+            quoted.append(kHex[byte & 0xF]);
+        }
+    }
+    quoted.append('\'');
+    if (shown.size() < field.size())
+        quoted.append("...");
+    return quoted;
 }

@@ -42,6 +42,11 @@ struct Command {
 };
 std::optional<Command> splitCommand(QByteArrayView entry);
 
+// A received field as it may go into a log line: in single quotes, at most maxChars of it
+// (then "..."), every byte outside printable ASCII and the quote and backslash written as
+// \xNN, so that what a peer sends can neither flood the log nor steer the terminal.
+QByteArray quotedForLog(QByteArrayView field, qsizetype maxChars = 40);
+
 // Text on the wire is single-byte; these keep every byte as one character and back.
 QString fromWire(QByteArrayView bytes);
 QByteArray toWire(const QString &text);

@@ -431,24 +431,25 @@ void GameModel::placedice(int die, int face)
 
 void GameModel::setdice(const QByteArray &data)
 {
-    FieldReader fields(data);
-    const int die = takeInRange(fields, "die", 1, kDice);
-    DieView &d = dice_[std::size_t(die)];
-    d.pos = QPoint(kBoardWidth - kTrayFromRight, heldTop(die));
-    d.mark = DieView::Held;
-    emit boardChanged();
-    emit sound(QStringLiteral("setdice"));
+    moveDie(data, true);
 }
 
 void GameModel::unsetdice(const QByteArray &data)
 {
+    moveDie(data, false);
+}
+
+void GameModel::moveDie(const QByteArray &data, bool held)
+{
+    // A held die goes into the tray; a released one to the column left of it, not back into
+    // the scatter.
     FieldReader fields(data);
     const int die = takeInRange(fields, "die", 1, kDice);
     DieView &d = dice_[std::size_t(die)];
-    d.pos = QPoint(kBoardWidth - kReleasedFromRight, heldTop(die));
-    d.mark = DieView::Free;
+    d.pos = QPoint(kBoardWidth - (held ? kTrayFromRight : kReleasedFromRight), heldTop(die));
+    d.mark = held ? DieView::Held : DieView::Free;
     emit boardChanged();
-    emit sound(QStringLiteral("unsetdice"));
+    emit sound(held ? QStringLiteral("setdice") : QStringLiteral("unsetdice"));
 }
 
 void GameModel::rollagain(const QByteArray &)

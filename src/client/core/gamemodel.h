@@ -146,6 +146,7 @@ private:
 
     void clearall();
     void placedice(int die, int face);
+    void moveDie(const QByteArray &data, bool held);
     void setRollMarkers(int rolls);
     QString nameOfSlot(int slot) const;
     void line(const QString &text, ColorText::Value color = ColorText::kBlue) { emit chatLine(text, color); }

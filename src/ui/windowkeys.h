@@ -1,0 +1,12 @@
+#pragma once
+
+class QAbstractButton;
+class QWidget;
+
+// The keys every side window answers: Esc closes it, Enter presses its default button (when
+// it has one), and a window that is shown takes the focus, so the keys reach it at once.
+namespace WindowKeys {
+
+void install(QWidget *window, QAbstractButton *defaultButton = nullptr);
+
+} // namespace WindowKeys
