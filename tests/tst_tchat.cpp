@@ -30,6 +30,7 @@
 #include "protocol/message.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
 #include "windows/tspylist.h"
@@ -161,10 +162,12 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     usePort(freePort());
     TServer server;
     Tspylist spylist;
+    Tdownload download;
     Tchat chat;
     TchatWindows windows;
     windows.server = &server;
     windows.spylist = &spylist;
+    windows.download = &download;
     chat.setWindows(windows);
     chat.show();
 
@@ -182,6 +185,8 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     QCOMPARE(chat.findChild<QLabel *>(QStringLiteral("label_playername1"))->text(), QStringLiteral("You"));
     QCOMPARE(chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     QVERIFY(!chat.sock11());  // a solo game never opens the side connection
+    QVERIFY(download.isVisible());  // the lobby is offered beside a solo game
+    QVERIFY(spylist.popup_kickhim()->isEnabled());  // the hosting user may remove spies
     QTRY_VERIFY(!chat.timer1Active());
 }
 
