@@ -30,6 +30,7 @@
 #include "protocol/message.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
 #include "windows/tspylist.h"
@@ -161,10 +162,12 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     usePort(freePort());
     TServer server;
     Tspylist spylist;
+    Tdownload download;
     Tchat chat;
     TchatWindows windows;
     windows.server = &server;
     windows.spylist = &spylist;
+    windows.download = &download;
     chat.setWindows(windows);
     chat.show();
 
@@ -182,6 +185,8 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     QCOMPARE(chat.findChild<QLabel *>(QStringLiteral("label_playername1"))->text(), QStringLiteral("You"));
     QCOMPARE(chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     QVERIFY(!chat.sock11());  // a solo game never opens the side connection
+    QVERIFY(download.isVisible());  // the lobby is offered beside a solo game
+    QVERIFY(spylist.popup_kickhim()->isEnabled());  // the hosting user may remove spies
     QTRY_VERIFY(!chat.timer1Active());
 }
 
@@ -780,17 +785,18 @@ void TchatTest::sideWindowsAnswerEscapeAndEnter()
         QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     }
-    // Enter, and Enter of the keypad, press the window's one button.
+    // Enter, and Enter of the keypad, press the window's one button, which closes it.
     const QList<QPair<QWidget *, const char *>> buttons{{&about, "Button1"}, {&phrases, "SelButton8"}};
     for (const auto &[window, name] : buttons) {
         auto *button = window->findChild<QAbstractButton *>(QLatin1String(name));
         QSignalSpy pressed(button, &QAbstractButton::clicked);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Return);
-        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Enter);
-        QCOMPARE(pressed.size(), window == &about ? 1 : 2);  // About's OK closes it at the first
-        window->hide();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key);
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        }
+        QCOMPARE(pressed.size(), 2);
     }
 }
 

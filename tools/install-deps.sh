@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake make ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
-    libjpeg-dev
+    libjpeg-dev libcurl4-openssl-dev
     fonts-liberation2
     desktop-file-utils appstream dpkg-dev file man-db
 )

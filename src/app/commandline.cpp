@@ -53,6 +53,8 @@ std::string helpText()
             "  MORVELLO_DIR        the directory of the settings and tally files\n"
             "  MORVELLO_SEED       a fixed seed for the dice, for reproducible games and bug reports\n"
             "  MORVELLO_ECHO_CHAT  1 copies every chat line to standard output as \"chat: <line>\"\n"
+            "  MORVELLO_LOBBY_URL  where the lobby window downloads the lobby installer from\n"
+            "                      (http or https; the built-in address is https only)\n"
             "\n"
             "Files, in the data directory: MORVELLO_DIR when it is set; else, for an installed\n"
             "copy, the per-user data directory ($XDG_DATA_HOME/Morvello, normally\n"

@@ -14,6 +14,7 @@
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
 #include "rules/dicerandom.h"
+#include "ui/desktopcolor.h"
 #include "ui/windowkeys.h"
 #include "windows/tabout.h"
 #include "windows/tallylist.h"
@@ -46,6 +47,7 @@ Tchat::Tchat(QWidget *parent)
     parts.doubleCheck = double1;
     game_ = new GameControls(*model_, *commands_, parts, this);
     connectModel();
+    connectSettings();
 
     connect(connection_, &ClientConnection::connected, this, &Tchat::sockConnected);
     connect(connection_, &ClientConnection::closed, this, &Tchat::sockInfo);
@@ -73,6 +75,7 @@ void Tchat::setWindows(const TchatWindows &windows)
     windows_ = windows;
     game_->setWindows(windows.server, windows.gamestart);
     connectTally();
+    connectSideWindows();
     auto button = [](QWidget *window, const char *name) {
         return window ? window->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
     };
@@ -110,18 +113,12 @@ QLabel *Tchat::label(const QString &name) const
 
 QColor Tchat::toColor(ColorText::Value value)
 {
-    return QColor(ColorText::red(value), ColorText::green(value), ColorText::blue(value));
+    return DesktopColor::toColor(value);
 }
 
 void Tchat::tick()
 {
     connection_->setTicksWanted(commands_->tick());
-}
-
-void Tchat::playsounds(const QString &name)
-{
-    if (PlaySounds1->isChecked())
-        sounds_.play(name);
 }
 
 void Tchat::ScrollChatOff1Click(bool checked)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "client/core/chatlinks.h"
 #include "client/core/clientcommands.h"
@@ -17,6 +18,7 @@
 #include "client/core/gamemodel.h"
 #include "client/core/namedmutex.h"
 #include "client/gamecontrols.h"
+#include "common/profile.h"
 #include "ui/soundplayer.h"
 
 class QAction;
@@ -112,12 +114,25 @@ public:
     void SettoJustWatch1Click() { game_->SettoJustWatch1Click(); }
     void UnsetJustWatch1Click() { game_->UnsetJustWatch1Click(); }
 
-    // ---- settings and sounds ----
+    // ---- settings and sounds (tchatsettings.cpp) ----
 
     void playsounds(const QString &name);
     const SoundPlayer &sounds() const { return sounds_; }
     // The desktop colour of a colour value of the chat or the settings.
     static QColor toColor(ColorText::Value value);
+    // Reads the settings file (at "You are Connected.") and writes the five keys back.
+    void loadinifile();
+    void saveinifile();
+    int textSize() const;
+    void PlaySounds1Click();
+    void doubleClick();
+    void TextColor1Click();
+    void ActionColor1Click();
+    // The "Text Size" entries; size is the entry's tag.
+    void N14Click(int size);
+    void Image4Click();
+    // The colour dialog, replaceable for tests: the chosen colour, nothing when cancelled.
+    std::function<std::optional<QColor>(const QColor &initial, const QString &title)> chooseColor;
 
     // ---- tally (tchattally.cpp) ----
 
@@ -173,6 +188,16 @@ private:
     // Hands the tally window its player list and shows its problems in the chat.
     void connectTally();
 
+    // ---- settings (tchatsettings.cpp) ----
+    void connectSettings();
+    void connectSideWindows();
+    void showTextSize(int size);
+    void applyPhrases(const QStringList &phrases);
+    // A solo start offers the lobby in its window beside the game's.
+    void showLobbyOffer();
+    // Writes keys of the settings file; the first failure of the run is told in the chat.
+    void writeSettings(const Profile::Entries &entries);
+
     // ---- menus ----
     // Both "Scroll Chat Off" entries share one state; checked is the new state of the one chosen.
     void ScrollChatOff1Click(bool checked);
@@ -199,6 +224,7 @@ private:
     QTcpSocket *sock11_ = nullptr;
     QPointer<QMessageBox> fullBox_;
     bool fullSeen_ = false;
+    bool settingsProblemTold_ = false;
 
     ChatView *mainchat = nullptr;
     ChatInput *mychat = nullptr;

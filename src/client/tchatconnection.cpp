@@ -16,6 +16,7 @@
 #include "common/environment.h"
 #include "host/tserver.h"
 #include "protocol/message.h"
+#include "windows/tspylist.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void Tchat::processparams()
 
     if (parameters_.isEmpty()) {
         addlinetochat(ClientText::loadingSolo, kBlue);
+        showLobbyOffer();
         hostaddress_ = QStringLiteral("127.0.0.1");
         model_->setMyname(QStringLiteral("You"));
         solo_ = true;
@@ -77,6 +79,8 @@ void Tchat::hostpress()
         addlinetochat(joinHint(port), kBlue);
     commands_->setLoginName(model_->myname());
     model_->setIshost(true);
+    if (windows_.spylist)
+        windows_.spylist->setServer(windows_.server);
     openSock(QHostAddress(QHostAddress::LocalHost));
     StartGame1->setEnabled(true);
     model_->noteStartOffered(true);

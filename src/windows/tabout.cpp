@@ -1,15 +1,17 @@
-#include "common/gameconstants.h"
 #include "windows/tabout.h"
 
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
-#include "ui/pictures.h"
-#include "protocol/message.h"
+#include "common/gameconstants.h"
 #include "ui/background.h"
+#include "ui/clickablelabel.h"
+#include "ui/pictures.h"
 
 Tabout::Tabout(QWidget *parent)
     : QWidget(parent, Qt::Tool)
@@ -18,6 +20,7 @@ Tabout::Tabout(QWidget *parent)
     setWindowTitle(QStringLiteral("Morvello - About"));
     setFont(QFont(QStringLiteral("Arial"), 8));
     applyTiledBackground(this);
+    openAddress = [](const QString &address) { return QDesktopServices::openUrl(QUrl(address)); };
 
     auto *logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image1"));
@@ -26,6 +29,20 @@ Tabout::Tabout(QWidget *parent)
     auto *title = new QLabel(QStringLiteral("Morvello"), this);
     title->setObjectName(QStringLiteral("Label1"));
     title->setFont(QFont(QStringLiteral("Arial"), 24, QFont::Bold));
+
+    auto *link = new ClickableLabel(kAddress, this);
+    link->setObjectName(QStringLiteral("Label7"));
+    link->setCursor(Qt::PointingHandCursor);
+    QPalette blue = link->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    link->setPalette(blue);
+    QFont underlined = link->font();
+    underlined.setUnderline(true);
+    link->setFont(underlined);
+    connect(link, &ClickableLabel::clicked, this, &Tabout::Label7Click);
+
+    auto *notice = new QLabel(kCopyright, this);
+    notice->setObjectName(QStringLiteral("Label2"));
 
     auto *versionCaption = new QLabel(QStringLiteral("Version"), this);
     versionCaption->setObjectName(QStringLiteral("Label3"));
@@ -49,8 +66,16 @@ Tabout::Tabout(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(logo, 0, Qt::AlignHCenter);
     layout->addWidget(title, 0, Qt::AlignHCenter);
+    layout->addWidget(link, 0, Qt::AlignHCenter);
+    layout->addWidget(notice, 0, Qt::AlignHCenter);
     layout->addLayout(versionRow);
     layout->addSpacing(8);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
-    resize(260, 200);
+    resize(280, 240);
+}
+
+void Tabout::Label7Click()
+{
+    if (openAddress)
+        openAddress(kAddress);
 }

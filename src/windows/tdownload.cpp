@@ -1,13 +1,29 @@
 #include "windows/tdownload.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "common/environment.h"
 #include "ui/background.h"
+#include "ui/jpegimage.h"
+#include "windows/httpget.h"
 
 namespace {
+
+// The download's state, kept in the progress line's tag.
+constexpr int kUnderWay = 1;
+constexpr int kStopped = 2;
+
+const QString kAborted = QStringLiteral("Download Aborted");
+const QString kError = QStringLiteral("An Error has Occurred.");
 
 QLabel *wrapped(QWidget *parent, const char *name, const QString &text)
 {
@@ -41,18 +57,39 @@ Tdownload::Tdownload(QWidget *parent)
     setWindowTitle(QStringLiteral("Download The Orlen42 Lobby"));
     setFont(QFont(QStringLiteral("Arial"), 8));
     applyTiledBackground(this);
+    launcher = [](const QString &program, const QStringList &arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
 
     QFrame *download = panel(this, "Panel1");
     auto *downloadLayout = new QVBoxLayout(download);
+    Image1 = new QLabel(download);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
+    auto *closed = new QLabel(QStringLiteral("IS CLOSED"), Image1);
+    closed->setObjectName(QStringLiteral("Label2"));
+    closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
+    QPalette red = closed->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    closed->setPalette(red);
+    closed->adjustSize();
+    closed->move((Image1->pixmap().width() - closed->width()) / 2, Image1->pixmap().height() - closed->height() - 8);
+    downloadLayout->addWidget(Image1, 0, Qt::AlignHCenter);
     downloadLayout->addWidget(wrapped(download, "Label1",
                                       QStringLiteral("Download The Orlen42 Lobby Now to play this  and other exciting "
                                                      "games online with other players!")));
-    downloadLayout->addWidget(
-        button(download, "getbutton", QStringLiteral("Download And Install The Orlen42 Lobby Now")));
-    downloadLayout->addWidget(button(download, "abortbutton", QStringLiteral("Stop Download")));
-    downloadLayout->addWidget(wrapped(download, "infolabel", QString()));
-    downloadLayout->addWidget(wrapped(download, "infolabel3", QString()));
-    wrapped(download, "infolabel2", QString())->hide();
+    getbutton = button(download, "getbutton", QStringLiteral("Download And Install The Orlen42 Lobby Now"));
+    connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
+    downloadLayout->addWidget(getbutton);
+    abortbutton = button(download, "abortbutton", QStringLiteral("Stop Download"));
+    connect(abortbutton, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
+    downloadLayout->addWidget(abortbutton);
+    infolabel = wrapped(download, "infolabel", QString());
+    downloadLayout->addWidget(infolabel);
+    infolabel3 = wrapped(download, "infolabel3", QString());
+    downloadLayout->addWidget(infolabel3);
+    infolabel2 = wrapped(download, "infolabel2", QString());
+    infolabel2->hide();
 
     QFrame *solo = panel(this, "Panel2");
     auto *soloLayout = new QVBoxLayout(solo);
@@ -60,7 +97,7 @@ Tdownload::Tdownload(QWidget *parent)
                                   QStringLiteral("To proceed to the game without the ability to play against others "
                                                  "click the button below.")));
     QPushButton *playSolo = button(solo, "Button1", QStringLiteral("Play Solo Game"));
-    connect(playSolo, &QPushButton::clicked, this, &QWidget::hide);
+    connect(playSolo, &QPushButton::clicked, this, &Tdownload::Button1Click);
     soloLayout->addWidget(playSolo);
 
     QFrame *lobby = panel(this, "Panel3");
@@ -69,11 +106,172 @@ Tdownload::Tdownload(QWidget *parent)
                                    QStringLiteral("If you already have The Orlen42 Lobby and you wish to play with "
                                                   "others then click the button below to close this game and open "
                                                   "The Orlen42 Lobby.")));
-    lobbyLayout->addWidget(button(lobby, "Button2", QStringLiteral("Play with Others")));
+    QPushButton *withOthers = button(lobby, "Button2", QStringLiteral("Play with Others"));
+    connect(withOthers, &QPushButton::clicked, this, &Tdownload::Button2Click);
+    lobbyLayout->addWidget(withOthers);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(download);
     layout->addWidget(solo);
     layout->addWidget(lobby);
-    resize(340, 380);
+    resize(340, 560);
+
+    // A download still running when the program ends is stopped, not left to the exit.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Tdownload::discardDownload);
+}
+
+Tdownload::~Tdownload()
+{
+    discardDownload();
+}
+
+QString Tdownload::lobbyUrl()
+{
+    const QString configured = qEnvironmentVariable("MORVELLO_LOBBY_URL");
+    return configured.isEmpty() ? kLobbyUrl : configured;
+}
+
+bool Tdownload::downloading() const
+{
+    return HttpCli1 && HttpCli1->isRunning();
+}
+
+void Tdownload::getbuttonClick()
+{
+    if (downloading())
+        return;
+    infolabel->setProperty("Tag", kUnderWay);
+    // Always this name, whatever a configured address ends in, so that no address can choose
+    // which of the program's files is overwritten.
+    infolabel2->setText(kInstallerName);
+    file_.setFileName(Environment::dataDirectory() + kInstallerName);
+    getbutton->setEnabled(false);
+    abortbutton->setEnabled(true);
+    infolabel->setText(QStringLiteral("Loading"));
+
+    if (!HttpCli1) {
+        HttpCli1 = std::make_unique<HttpGet>();
+        connect(HttpCli1.get(), &HttpGet::headerLine, this, &Tdownload::headerLine);
+        connect(HttpCli1.get(), &HttpGet::documentBegin, this, &Tdownload::documentBegin);
+        connect(HttpCli1.get(), &HttpGet::dataReceived, this, &Tdownload::dataReceived);
+        connect(HttpCli1.get(), &HttpGet::finished, this, &Tdownload::downloadFinished);
+    }
+    HttpGet::Request request;
+    request.url = QUrl(lobbyUrl());
+    request.userAgent = kUserAgent;
+    request.headers = {kAccept};
+    request.allowPlainHttp = !qEnvironmentVariableIsEmpty("MORVELLO_LOBBY_URL");
+
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const QString problem = QStringLiteral("Could not write %1: %2").arg(file_.fileName(), file_.errorString());
+        downloadFinished(false);
+        infolabel3->setText(problem);
+        return;
+    }
+    if (!HttpCli1->get(request, &file_)) {
+        file_.close();
+        QFile::remove(file_.fileName());
+        downloadFinished(false);
+        infolabel3->setText(HttpCli1->reason());
+    }
+}
+
+void Tdownload::headerLine()
+{
+    infolabel->setText(infolabel->text() + QLatin1Char('.'));
+}
+
+void Tdownload::documentBegin()
+{
+    infolabel3->setText(QStringLiteral("Downloading: ") + infolabel2->text());
+}
+
+void Tdownload::dataReceived(qint64 total)
+{
+    infolabel->setText(QStringLiteral("%1 bytes").arg(total));
+}
+
+void Tdownload::downloadFinished(bool success)
+{
+    // Only a file that was written and closed whole is an installer.
+    const bool opened = file_.isOpen();
+    bool whole = success && opened && file_.flush();
+    if (opened)
+        file_.close();
+    whole = whole && file_.error() == QFileDevice::NoError;
+    if (whole) {
+        infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(file_.fileName()).size()));
+    } else {
+        infolabel->setText(kAborted);
+        infolabel->setProperty("Tag", kStopped);
+        if (success)
+            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(file_.fileName(), file_.errorString()));
+        else if (opened && HttpCli1->reason() != HttpGet::kAbortedReason)
+            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->reason()));
+        // Nobody should run a piece of an installer by mistake.
+        if (opened)
+            QFile::remove(file_.fileName());
+    }
+    getbutton->setEnabled(true);
+    abortbutton->setEnabled(false);
+
+    if (infolabel->property("Tag").toInt() == kStopped)
+        return;
+    infolabel3->setText(QStringLiteral("Installing"));
+    // Run directly, never through the desktop's "open", which reports success as soon as it
+    // has handed the file on, whether or not anything started.
+    if (!launcher || !launcher(file_.fileName(), kInstallerArguments)) {
+        showMessage(kError);
+        return;
+    }
+    emit exitRequested();
+}
+
+void Tdownload::abortbuttonClick()
+{
+    if (HttpCli1)
+        HttpCli1->abort();
+    infolabel->setText(QStringLiteral("Download has been aborted."));
+    infolabel->setProperty("Tag", kStopped);
+    infolabel3->setText(kAborted);
+}
+
+void Tdownload::Button1Click()
+{
+    hide();
+}
+
+void Tdownload::Button2Click()
+{
+    if (!QFileInfo(kLobbyPath).isFile()) {
+        showMessage(QStringLiteral("Please close the game and open the Orlen42 Lobby using the icon on your desktop or "
+                                   "using the your Window's start-up menu."));
+        return;
+    }
+    if (!launcher || !launcher(kLobbyPath, {})) {
+        showMessage(kError);
+        return;
+    }
+    emit exitRequested();
+}
+
+void Tdownload::discardDownload()
+{
+    if (!downloading())
+        return;
+    HttpCli1.reset();
+    file_.close();
+    QFile::remove(file_.fileName());
+    infolabel->setText(kAborted);
+    infolabel->setProperty("Tag", kStopped);
+    getbutton->setEnabled(true);
+    abortbutton->setEnabled(false);
+}
+
+void Tdownload::showMessage(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("box_message"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

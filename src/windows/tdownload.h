@@ -1,11 +1,73 @@
 #pragma once
 
+#include <QFile>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
-// Offers the maker's lobby beside a solo game: download it, go on solo, or open it.
+class HttpGet;
+class QLabel;
+class QPushButton;
+
+// Offers the maker's lobby beside a solo game: download and install it, go on solo, or leave
+// for an installed lobby. The download runs while the window and the game go on working; its
+// file goes to the program's file directory and is started only when it arrived whole.
 class Tdownload : public QWidget {
     Q_OBJECT
 
 public:
+    // The installer at the maker's server. No such server exists (the name lies under the
+    // reserved ".invalid" domain), so unless MORVELLO_LOBBY_URL names a real one, for a test
+    // or a mirror, a download ends as "Download Aborted". Only that one may be plain http.
+    static inline const QString kLobbyUrl = QStringLiteral("https://lobby.orlen42.invalid/lobby/qxlsetup.exe");
+    static inline const QString kInstallerName = QStringLiteral("qxlsetup.exe");
+    static inline const QStringList kInstallerArguments = {QStringLiteral("/SP-"), QStringLiteral("/silent"),
+                                                           QStringLiteral("/noicons")};
+    // Where an installed lobby is looked for.
+    static inline const QString kLobbyPath = QStringLiteral("/opt/Orlen42/Orlen42Lobby");
+    static inline const QByteArray kUserAgent = QByteArrayLiteral("Mozilla/3.0 (compatible)");
+    static inline const QByteArray kAccept =
+        QByteArrayLiteral("Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
+
+    // Starts a program without waiting for it; true when it started.
+    using Launcher = std::function<bool(const QString &program, const QStringList &arguments)>;
+
     explicit Tdownload(QWidget *parent = nullptr);
+    ~Tdownload() override;
+
+    // Runs the downloaded installer and the lobby: QProcess::startDetached, or a test's stand-in.
+    Launcher launcher;
+
+    // MORVELLO_LOBBY_URL when set, else kLobbyUrl.
+    static QString lobbyUrl();
+
+    void getbuttonClick();
+    void abortbuttonClick();
+    void Button1Click();
+    void Button2Click();
+    bool downloading() const;
+
+signals:
+    // The game should end, as the main window's "Exit" ends it: the installer or lobby started.
+    void exitRequested();
+
+private:
+    void headerLine();
+    void documentBegin();
+    void dataReceived(qint64 total);
+    void downloadFinished(bool success);
+    // Stops a running download at once and removes its incomplete file; at the program's end.
+    void discardDownload();
+    void showMessage(const QString &text);
+
+    std::unique_ptr<HttpGet> HttpCli1;
+    QFile file_;
+    QLabel *Image1 = nullptr;
+    QLabel *infolabel = nullptr;
+    QLabel *infolabel2 = nullptr;
+    QLabel *infolabel3 = nullptr;
+    QPushButton *getbutton = nullptr;
+    QPushButton *abortbutton = nullptr;
 };

@@ -1,8 +1,10 @@
 #include "windows/thelp.h"
 
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -15,36 +17,25 @@ namespace {
 
 struct Page {
     const char *caption;
-    const char *html;
+    const char *resource;
 };
 
+// The pages' texts are resources: HTML, and the project's licence as it stands in LICENSE.
 const Page kPages[7] = {
     {nullptr, nullptr},
-    {"Overview",
-     "<p>Morvello is a dice game for up to four players. Each player tries to fill the twelve "
-     "categories of the score card with the best hands of five dice; the highest grand total "
-     "wins.</p><p>Players who join after the four seats are taken watch the game as spectators "
-     "and may chat.</p>"},
-    {"Connecting",
-     "<p><b>Solo game:</b> start the game without anything on its command line. It runs its own "
-     "host on this computer and the computer plays the other seats. No network is needed.</p>"
-     "<p><b>With others:</b> one player hosts with <i>name address true</i>; the others join "
-     "with <i>name hostaddress false</i>. The game uses TCP port 7772.</p>"},
-    {"Game Play",
-     "<p>A regular game has 12 rounds, a team game 6. In each turn you may roll up to three "
-     "times. Click dice to hold them in the tray between rolls, click a held die to release it. "
-     "Then click a category on the score card to score your dice there.</p>"},
-    {"Scoring",
-     "<p>Ones to Sixes count the dice showing that number. 4 of a Kind and 5 of a Kind, Full "
-     "House, Sm Straight and Big Straight need their pattern; Freebie takes any dice.</p>"
-     "<p>In a bonus dice game one face is drawn each turn, and scoring that number in its row "
-     "counts double.</p>"},
-    {"Documentation", "<p><b>Version 1.0.1</b></p><p>Hosting, joining, chat, phrase buttons, spectators, "
-                      "team and bonus dice games, computer players and the tally of your games.</p>"},
-    {"License",
-     "<p>This game is provided as is, without warranty of any kind. You may use it and give "
-     "away unchanged copies free of charge.</p>"},
+    {"Overview", ":/text/help/overview.html"},
+    {"Connecting", ":/text/help/connecting.html"},
+    {"Game Play", ":/text/help/gameplay.html"},
+    {"Scoring", ":/text/help/scoring.html"},
+    {"Documentation", ":/text/help/documentation.html"},
+    {"License", ":/text/LICENSE"},
 };
+
+QString readText(const char *resource)
+{
+    QFile file(QString::fromLatin1(resource));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 } // namespace
 
@@ -87,6 +78,7 @@ Thelp::Thelp(QWidget *parent)
     for (int tag = 1; tag <= 6; ++tag) {
         auto *memo = new QTextBrowser(pages_);
         memo->setObjectName(QStringLiteral("memo%1").arg(tag));
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         pages_->addWidget(memo);
     }
     auto *main = new QVBoxLayout;
@@ -98,7 +90,7 @@ Thelp::Thelp(QWidget *parent)
     layout->addLayout(main, 1);
     pages_->setCurrentIndex(0);
     label_caption_->setText(QString::fromLatin1(kPages[1].caption));
-    resize(520, 360);
+    resize(620, 460);
 }
 
 void Thelp::showEvent(QShowEvent *event)
@@ -113,8 +105,15 @@ void Thelp::showPage(int tag)
         return;
     // Pages are laid out when first shown rather than at start-up.
     auto *memo = static_cast<QTextBrowser *>(pages_->widget(tag - 1));
-    if (memo->document()->isEmpty())
-        memo->setHtml(QString::fromLatin1(kPages[tag].html));
+    if (memo->document()->isEmpty()) {
+        const QString text = readText(kPages[tag].resource);
+        if (QByteArrayView(kPages[tag].resource).endsWith(".html"))
+            memo->setHtml(text);
+        else
+            // Paragraphs of the plain text flow with the page's width.
+            memo->setPlainText(QString(text).replace(QRegularExpression(QStringLiteral("(?<!\n)\n(?!\n)")),
+                                                     QStringLiteral(" ")));
+    }
     pages_->setCurrentIndex(tag - 1);
     label_caption_->setText(QString::fromLatin1(kPages[tag].caption));
 }

@@ -20,12 +20,13 @@ Tphrases::Tphrases(QWidget *parent)
     for (int n = 1; n <= 10; ++n) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("phrase%1").arg(n));
-        edit->setMaxLength(50);
+        edit->setMaxLength(kMaxLength);
         // The keys 1..9 and 0 of the keyboard row.
         form->addRow(QStringLiteral("Phrase Button %1:").arg(n % 10), edit);
     }
     auto *done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("SelButton8"));
+    connect(done, &QPushButton::clicked, this, &Tphrases::SelButton8Click);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -36,4 +37,13 @@ Tphrases::Tphrases(QWidget *parent)
 QLineEdit *Tphrases::phrase(int n) const
 {
     return findChild<QLineEdit *>(QStringLiteral("phrase%1").arg(n));
+}
+
+void Tphrases::SelButton8Click()
+{
+    QStringList phrases;
+    for (int n = 1; n <= 10; ++n)
+        phrases.append(phrase(n)->text());
+    emit phrasesDone(phrases);
+    hide();
 }

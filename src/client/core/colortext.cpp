@@ -17,6 +17,40 @@ constexpr std::array<Named, 16> kBasic{{
     {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00}, {"clWhite", 0xFFFFFF},
 }};
 
+// The desktop's system colours, by their index in its colour table.
+constexpr std::array<Named, 30> kSystem{{
+    {"clScrollBar", 0},
+    {"clBackground", 1},
+    {"clActiveCaption", 2},
+    {"clInactiveCaption", 3},
+    {"clMenu", 4},
+    {"clWindow", 5},
+    {"clWindowFrame", 6},
+    {"clMenuText", 7},
+    {"clWindowText", 8},
+    {"clCaptionText", 9},
+    {"clActiveBorder", 10},
+    {"clInactiveBorder", 11},
+    {"clAppWorkSpace", 12},
+    {"clHighlight", 13},
+    {"clHighlightText", 14},
+    {"clBtnFace", 15},
+    {"clBtnShadow", 16},
+    {"clGrayText", 17},
+    {"clBtnText", 18},
+    {"clInactiveCaptionText", 19},
+    {"clBtnHighlight", 20},
+    {"cl3DDkShadow", 21},
+    {"cl3DLight", 22},
+    {"clInfoText", 23},
+    {"clInfoBk", 24},
+    {"clHotLight", 26},
+    {"clGradientActiveCaption", 27},
+    {"clGradientInactiveCaption", 28},
+    {"clMenuHighlight", 29},
+    {"clMenuBar", 30},
+}};
+
 std::optional<ColorText::Value> parseNumber(const QString &text)
 {
     bool ok = false;
@@ -47,6 +81,10 @@ std::optional<Value> parse(const QString &text)
         if (text.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
             return named.value;
     }
+    for (const Named &named : kSystem) {
+        if (text.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
+            return systemColor(named.value);
+    }
     return parseNumber(text);
 }
 
@@ -55,6 +93,12 @@ QString format(Value value)
     for (const Named &named : kBasic) {
         if (named.value == value)
             return QLatin1String(named.name);
+    }
+    if (isSystemColor(value)) {
+        for (const Named &named : kSystem) {
+            if (systemColor(named.value) == value)
+                return QLatin1String(named.name);
+        }
     }
     return QStringLiteral("$%1").arg(quint32(value), 8, 16, QLatin1Char('0')).toUpper();
 }

@@ -6,7 +6,8 @@
 
 // Colours as the chat and the settings file write them: a 32-bit value laid out 00BBGGRR,
 // spelled as a basic name ("clBlack" ...), as "$" and eight hexadecimal digits, or as a decimal
-// integer. Values with a high byte of 0x80 name a colour of the desktop's palette by index.
+// integer. Values with a high byte of 0x80 name a colour of the desktop's palette by index;
+// those have names too ("clBtnFace", "clWindowText" ...), which the desktop maps (ui/).
 namespace ColorText {
 
 using Value = qint32;
@@ -28,5 +29,7 @@ constexpr int blue(Value value) { return (value >> 16) & 0xFF; }
 constexpr Value fromRgb(int r, int g, int b) { return Value(r | (g << 8) | (b << 16)); }
 // A palette entry rather than a plain colour.
 constexpr bool isSystemColor(Value value) { return (quint32(value) & 0xFF000000u) == 0x80000000u; }
+constexpr Value systemColor(int index) { return Value(0x80000000u | quint32(index)); }
+constexpr int systemIndex(Value value) { return int(quint32(value) & 0x00FFFFFFu); }
 
 } // namespace ColorText

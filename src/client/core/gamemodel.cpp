@@ -188,7 +188,12 @@ void GameModel::newplayerinfo(const QByteArray &data)
     FieldReader seatField(seatText);
     const int slot = takeInRange(seatField, "slot", 1, game::kSlots);
 
-    line(slot == myseat_ ? QStringLiteral("You are Connected.") : name + QStringLiteral(" is Connected."));
+    if (slot == myseat_) {
+        line(QStringLiteral("You are Connected."));
+        emit ownLogin();
+    } else {
+        line(name + QStringLiteral(" is Connected."));
+    }
     if (game::isSpectatorSlot(slot)) {
         spectators_.append({slot, name});
         line(slot == myseat_ ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));

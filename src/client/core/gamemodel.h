@@ -123,6 +123,8 @@ signals:
     void justWatchChanged();
     // The host asks who this is; the commands answer.
     void loginAsked();
+    // The host announced the user's own connection ("You are Connected."): the settings are read.
+    void ownLogin();
     void gameFull();
     // A game ended: the tally records it under this name ("addtomine" for the user's own win).
     void gameFinished(const QString &tallyName);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <utility>
+
+// An ini file read and written the way the desktop's profile-string functions do it, because
+// the lobby program shares the file with us. Section and key names are found regardless of
+// case; a value is the text after the first "=" with the blanks around it and one pair of
+// enclosing quotes removed. Writing a key rewrites only that key's line (or adds one line, or
+// a section at the end), so other sections, comments, blank lines and line endings stay as
+// they were, byte for byte. A missing file reads as empty and is created by the first write.
+class Profile {
+public:
+    using Entries = QList<std::pair<QString, QString>>;
+
+    explicit Profile(const QString &path);
+
+    const QString &path() const { return path_; }
+    // Reads the file again, for a look at what another program wrote since.
+    void reload();
+
+    QString readString(const QString &section, const QString &key, const QString &fallback = QString()) const;
+    // The value as a decimal integer; the fallback when it is missing or not one.
+    int readInteger(const QString &section, const QString &key, int fallback) const;
+
+    // Writes the keys in one go, to the file as it is on disk now. False when the file could
+    // not be written; errorString() says why and the file is left as it was.
+    bool write(const QString &section, const Entries &entries);
+    bool writeString(const QString &section, const QString &key, const QString &value)
+    {
+        return write(section, {{key, value}});
+    }
+    const QString &errorString() const { return error_; }
+
+    // How a value is written so that reading gives it back: quoted when blanks at either end,
+    // or a pair of quotes around it, would otherwise be lost; line breaks become blanks.
+    static QByteArray encodeValue(const QString &value);
+
+private:
+    QString path_;
+    QByteArray contents_;
+    QString error_;
+};
