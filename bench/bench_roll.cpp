@@ -24,6 +24,7 @@
 #include <functional>
 #include <vector>
 
+#include "client/core/clientsettings.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "rules/categories.h"
@@ -123,6 +124,12 @@ int main(int argc, char *argv[])
         qputenv("MORVELLO_PORT", QByteArray::number(probe.serverPort()));
     }
     QApplication app(argc, argv);
+    {
+        // Read at the login: no sounds, and no question before a zero score.
+        QFile settings(ClientSettings::path());
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write("[Morvello]\nPlaysounds=false\nDoublecheck=false\n");
+    }
     const int wanted = argc > 1 ? std::max(10, atoi(argv[1])) : 500;
 
     TServer server;
