@@ -164,6 +164,12 @@ void GameControls::button_startClick()
 void GameControls::startgame(bool bonusGame, bool teamGame)
 {
     commands_.startgame(bonusGame, teamGame);
+    // The options window has gone; the keys go back to the game, not to whichever window the
+    // desktop picks next.
+    if (parts_.chatInput) {
+        parts_.chatInput->window()->activateWindow();
+        focusChat();
+    }
 }
 
 void GameControls::image_throwdiceClick()
