@@ -48,7 +48,7 @@ has_files() {
     done
     return $missing
 }
-check "installed files" has_files bin/morvello lib/morvello/libmorvello_sound.so \
+check "installed files" has_files bin/morvello lib/morvello/libmorvello_sound.so lib/morvello/libmorvello_download.so \
     "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
     share/man/man6/morvello.6 share/doc/morvello/copyright
 
@@ -139,13 +139,15 @@ package() {
     deb=$(ls "$tmp"/package/morvello_*.deb) || return 1
     dpkg-deb --info "$deb" >"$tmp/info" || return 1
     depends=$(sed -n 's/^ Depends: //p' "$tmp/info")
-    for wanted in qt6-qpa-plugins fonts-liberation2 'libqt6[a-z]*6' libqt6multimedia6; do
+    for wanted in qt6-qpa-plugins fonts-liberation2 'libqt6[a-z]*6' libqt6multimedia6 libcurl4; do
         grep -Eq "(^|, )$wanted( |,|$)" <<<"$depends" || { echo "Depends lacks $wanted: $depends"; return 1; }
     done
     grep -q "^ Maintainer: .*<.*@.*>" "$tmp/info" || { echo "no maintainer contact"; return 1; }
     grep -qx " Version: $release" "$tmp/info" || { echo "package version is not $release"; return 1; }
     dpkg-deb --contents "$deb" | grep ' ./usr/lib/morvello/libmorvello_sound.so$' >/dev/null ||
         { echo "the package lacks the sound module"; return 1; }
+    dpkg-deb --contents "$deb" | grep ' ./usr/lib/morvello/libmorvello_download.so$' >/dev/null ||
+        { echo "the package lacks the download module"; return 1; }
 }
 check "cpack -G DEB" package
 
