@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when an include runs against the layers: a folder may include only from itself and the
 # folders above it in this list, and nothing up to the client core may use a GUI or widget header.
+# It also fails when a label or message box is made that could take its text for markup.
 set -uo pipefail
 root=${1:-$(dirname "$0")/..}
 cd "$root/src" || exit 2
@@ -44,6 +45,14 @@ while IFS= read -r file; do
         fi
     done < <(grep -E '^#include ' "$file")
 done < <(find . -name '*.h' -o -name '*.cpp' | sed 's#^\./##' | sort)
+
+# Qt guesses rich text in a bare QLabel and in the static message boxes; text reaches the
+# screen through src/ui/plaintext instead, so a peer's name is never read as markup.
+while IFS= read -r hit; do
+    echo "$hit: shows text that Qt may take for markup; use PlainText (src/ui/plaintext.h)"
+    faults=$((faults + 1))
+done < <(grep -rnE 'new QLabel\(|QMessageBox::(question|warning|information|critical|about)\(' \
+             --include='*.cpp' --include='*.h' . | sed 's#^\./##' | grep -v '^ui/plaintext\.cpp:')
 
 echo "layers: $checked includes checked, $faults against the layers"
 [ "$faults" -eq 0 ]

@@ -94,7 +94,8 @@ public:
     void b_phrase1Click(int button);
     void PhraseList1Click();
     void Copy1Click();
-    // The phrase of a button (its hint).
+    // The phrase of a button, kept as a property beside its tooltip (which holds it escaped).
+    static constexpr const char *kPhraseProperty = "phrase";
     QString phraseOf(int button) const;
     void setPhrase(int button, const QString &phrase);
 
