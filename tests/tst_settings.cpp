@@ -15,7 +15,7 @@
 #include <QToolButton>
 
 #include "chatfixture.h"
-#include "client/core/clientsettings.h"
+#include "session/clientsettings.h"
 #include "common/environment.h"
 #include "common/profile.h"
 #include "host/tserver.h"

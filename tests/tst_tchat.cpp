@@ -24,7 +24,7 @@
 #include <QPlainTextEdit>
 #include <memory>
 
-#include "client/core/hostlookup.h"
+#include "session/hostlookup.h"
 #include "ui/soundplayer.h"
 #include "chatfixture.h"
 #include "client/tchat.h"

@@ -10,8 +10,8 @@
 
 #include "client/boardview.h"
 #include "client/clienttexts.h"
-#include "client/core/clientcommands.h"
-#include "client/core/gamemodel.h"
+#include "session/clientcommands.h"
+#include "session/gamemodel.h"
 #include "client/scorecardview.h"
 #include "host/tserver.h"
 #include "rules/scoring.h"

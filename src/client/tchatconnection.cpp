@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "client/clienttexts.h"
-#include "client/core/hostlookup.h"
+#include "session/hostlookup.h"
 #include "common/environment.h"
 #include "host/tserver.h"
 #include "protocol/message.h"

@@ -14,7 +14,7 @@
 #include "common/environment.h"
 #include "ui/background.h"
 #include "ui/jpegimage.h"
-#include "windows/httpget.h"
+#include "download/httpget.h"
 #include "ui/plaintext.h"
 
 namespace {
