@@ -137,6 +137,22 @@ QByteArray tallyText(qsizetype size, quint32 seed)
 QString mismatch() { return Lzrw1Error::sizeMismatch(); }
 
 // A device that fails in one chosen way.
+namespace {
+
+// The winner text of a game the local player won.
+const QString kMine;
+
+GameResult finishedGame(const QString &winner, const QStringList &opponents)
+{
+    GameResult result;
+    result.winner = winner.isNull() ? GameResult::Winner::Me : GameResult::Winner::Others;
+    result.winnerText = winner;
+    result.opponents = opponents;
+    return result;
+}
+
+} // namespace
+
 class FaultyDevice : public QIODevice {
 public:
     enum Fault { Sequential, ReadFails, WritesShort };
@@ -495,12 +511,12 @@ void TallyTest::firstGames()
     QCOMPARE(table.rowCount(), 1);
     QCOMPARE(row(table, 0), QStringList(9, QStringLiteral("0")));
 
-    table.addgame(QStringLiteral("Ann"), {QStringLiteral("Ann")});
+    table.addgame(finishedGame(QStringLiteral("Ann"), {QStringLiteral("Ann")}));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "1 0 0 0 0 0 0 0"));
-    table.addgame(TallyTable::mine(), {});
+    table.addgame(finishedGame(kMine, {}));
     table.addtomine(TallyTable::kFiveKind);
     // A shared win is nobody's alone, the local player's neither.
-    table.addgame(QStringLiteral("You and Ann"), {QStringLiteral("Ann")});
+    table.addgame(finishedGame(QStringLiteral("You and Ann"), {QStringLiteral("Ann")}));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "3 1 1 0 0 0 0 0"));
     QCOMPARE(table.rowCount(), 1);
 }
@@ -510,12 +526,12 @@ void TallyTest::gamesAgainstTalliedOpponents()
     TallyTable table = tableWith({QStringLiteral("Klot"), QStringLiteral("Ann"), QStringLiteral("Absent")});
     const QStringList present{QStringLiteral("Klot"), QStringLiteral("Stranger"), QStringLiteral("Ann")};
 
-    table.addgame(TallyTable::mine(), present);
+    table.addgame(finishedGame(kMine, present));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "1 1 0 0 0 0 0 0"));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "1 0 1 0 1 0 1 0"));
     QCOMPARE(row(table, 2), counters(QStringLiteral("Ann"), "1 0 1 0 1 0 1 0"));
 
-    table.addgame(QStringLiteral("Klot"), present);
+    table.addgame(finishedGame(QStringLiteral("Klot"), present));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "2 1 0 0 0 0 0 0"));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "2 1 1 0 2 1 1 0"));
     QCOMPARE(row(table, 2), counters(QStringLiteral("Ann"), "2 0 1 1 2 0 1 1"));
@@ -531,9 +547,9 @@ void TallyTest::winnerNameMatchesExactlyButLookupIgnoresCase()
     QCOMPARE(table.find(QStringLiteral("klot")), 1);
     QCOMPARE(table.find(QStringLiteral("Klo")), -1);
 
-    table.addgame(QStringLiteral("klot"), {QStringLiteral("KLOT")});
+    table.addgame(finishedGame(QStringLiteral("klot"), {QStringLiteral("KLOT")}));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "1 0 0 1 1 0 0 1"));
-    table.addgame(QStringLiteral("Klot"), {QStringLiteral("kLoT")});
+    table.addgame(finishedGame(QStringLiteral("Klot"), {QStringLiteral("kLoT")}));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "2 1 0 1 2 1 0 1"));
 }
 
@@ -543,7 +559,7 @@ void TallyTest::damagedCounterSkipsOnlyItsRow()
     table.setCell(3, 1, QStringLiteral("x7"));
     table.setCell(6, 2, QString());
     try {
-        table.addgame(QStringLiteral("Good"), {QStringLiteral("Bad"), QStringLiteral("Good")});
+        table.addgame(finishedGame(QStringLiteral("Good"), {QStringLiteral("Bad"), QStringLiteral("Good")}));
         QFAIL("a damaged counter went unnoticed");
     } catch (const TallyError &error) {
         QCOMPARE(error.text(), QStringLiteral("'x7' is not a valid integer value"));
@@ -556,7 +572,7 @@ void TallyTest::damagedCounterSkipsOnlyItsRow()
 void TallyTest::moverowKeepsRowsAligned()
 {
     TallyTable table = tableWith({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    table.addgame(QStringLiteral("C"), {QStringLiteral("C")});
+    table.addgame(finishedGame(QStringLiteral("C"), {QStringLiteral("C")}));
     table.moverow(2);
     QCOMPARE(table.rowCount(), 3);
     QCOMPARE(table.cell(0, 1), QStringLiteral("A"));
@@ -575,7 +591,7 @@ void TallyTest::moverowKeepsRowsAligned()
 void TallyTest::dumpLayout()
 {
     TallyTable table = tableWith({QStringLiteral("Klot"), QStringLiteral("B\xe9la")});
-    table.addgame(QStringLiteral("Klot"), {QStringLiteral("Klot")});
+    table.addgame(finishedGame(QStringLiteral("Klot"), {QStringLiteral("Klot")}));
     QByteArray expected = "9\r\n3\r\n0\r\nKlot\r\nB\xe9la\r\n"
                           "1\r\n1\r\n0\r\n"
                           "0\r\n1\r\n0\r\n";
@@ -648,7 +664,7 @@ void TallyTest::fileRoundTripStartsANewSession()
 
     TallyTable table = tableWith({QStringLiteral("Klot"), QStringLiteral("Ann")});
     for (int game = 0; game < 500; ++game)
-        table.addgame(game % 3 ? QStringLiteral("Klot") : TallyTable::mine(), {QStringLiteral("Klot"), QStringLiteral("Ann")});
+        table.addgame(finishedGame(game % 3 ? QStringLiteral("Klot") : kMine, {QStringLiteral("Klot"), QStringLiteral("Ann")}));
     for (int extra = 0; extra < 3000; ++extra)
         table.tally(QStringLiteral("Player %1").arg(extra));
     TallyFile::save(doit, table, path);

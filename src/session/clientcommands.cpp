@@ -2,12 +2,13 @@
 
 #include "session/clientconnection.h"
 #include "session/gamemodel.h"
+#include "session/preferences.h"
 #include "common/gameconstants.h"
 #include "protocol/message.h"
 #include "rules/scoring.h"
 
-ClientCommands::ClientCommands(GameModel &model, ClientOutput &output)
-    : model_(model), output_(output)
+ClientCommands::ClientCommands(GameModel &model, ClientOutput &output, const Preferences &preferences)
+    : model_(model), output_(output), preferences_(preferences)
 {
 }
 
@@ -39,7 +40,7 @@ void ClientCommands::sendChat(const QString &text)
 {
     send(MessageBuilder("CMD_chat")
              .field(model_.myseat())
-             .field(wireText(text + QLatin1Char('|') + ColorText::format(textColor)))
+             .field(wireText(text + QLatin1Char('|') + ColorText::format(preferences_.textColor())))
              .finish());
 }
 
@@ -47,7 +48,7 @@ void ClientCommands::sendAction(const QString &text)
 {
     send(MessageBuilder("CMD_action")
              .field(model_.myseat())
-             .field(wireText(text + QLatin1Char('|') + ColorText::format(actionColor)))
+             .field(wireText(text + QLatin1Char('|') + ColorText::format(preferences_.actionColor())))
              .finish());
 }
 

@@ -250,16 +250,11 @@ void Ttallylist::addTallyItem(const QString &name)
     filling_ = false;
 }
 
-void Ttallylist::addgame(const QString &result)
+void Ttallylist::addgame(const GameResult &result)
 {
-    buildContents();
-    if (loadchecklist_)
-        loadchecklist_();
-    QStringList players;
-    for (int i = 0; i < checklist_->count(); ++i)
-        players.append(checklist_->item(i)->text());
+    setCurrentPlayers(result.opponents);
     try {
-        stringgrid_scores.addgame(result, players);
+        stringgrid_scores.addgame(result);
     } catch (const TallyError &error) {
         report(error.text());
     }
@@ -280,14 +275,10 @@ void Ttallylist::addtomine(int column)
     save();
 }
 
-void Ttallylist::setChecklistLoader(std::function<void()> loadchecklist)
-{
-    loadchecklist_ = std::move(loadchecklist);
-}
-
 void Ttallylist::setCurrentPlayers(const QStringList &names)
 {
     buildContents();
+    currentPlayers_ = names;
     filling_ = true;
     checklist_->clear();
     for (const QString &name : names)
@@ -303,9 +294,10 @@ bool Ttallylist::isTallied(const QString &name) const
 void Ttallylist::checklistClickCheck(QListWidgetItem *item)
 {
     // Taking the mark off a player does not end his tally, and must not start one.
-    if (item->checkState() != Qt::Checked)
+    const int row = checklist_->row(item);
+    if (item->checkState() != Qt::Checked || row < 0 || row >= currentPlayers_.size())
         return;
-    const QString name = item->text();
+    const QString &name = currentPlayers_.at(row);
     if (stringgrid_scores.tally(name) < 0)
         return;
     addTallyItem(name);
@@ -331,14 +323,16 @@ void Ttallylist::listbox_tallyClick()
 
 void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
 {
+    // Item i of the list is row i + 1 of the table, always. The item may have gone since the
+    // click, so it is only compared, never asked.
     int index = -1;
     for (int i = 0; i < listbox_tally->count(); ++i) {
         if (listbox_tally->item(i) == item)
             index = i;
     }
-    if (index < 0 || item->checkState() != Qt::Unchecked)
+    if (index < 0 || index + 1 >= stringgrid_scores.rowCount() || item->checkState() != Qt::Unchecked)
         return;
-    const QString name = item->text();
+    const QString name = stringgrid_scores.cell(TallyTable::kName, index + 1);
     if (!confirm_(QStringLiteral("This will delete ") + name
                   + QStringLiteral("'s Tally, Are you want to delete it?"))) {
         filling_ = true;
@@ -351,7 +345,7 @@ void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
     // The mark in "Players In Current Game" would otherwise claim a tally that is gone.
     filling_ = true;
     for (int i = 0; i < checklist_->count(); ++i) {
-        if (!isTallied(checklist_->item(i)->text()))
+        if (!isTallied(currentPlayers_.value(i)))
             checklist_->item(i)->setCheckState(Qt::Unchecked);
     }
     filling_ = false;
