@@ -2,30 +2,30 @@
 #include "host/hostengine.h"
 
 #include "protocol/catalogue.h"
+#include "protocol/message.h"
 
 #include <QtGlobal>
 
 #include <algorithm>
 #include <type_traits>
 
-int HostEngine::acceptSlot()
+int HostEngine::acceptSlot(bool hostUser)
 {
-    if (numslots == 0) {
-        numslots = 1;
-        newslot = 1;
-    } else {
-        newslot = 0;
-        for (int slot = 1; slot <= numslots; ++slot) {
-            if (!players[slot].connected) {
-                newslot = slot;
-                break;
-            }
+    // Slot 1 waits for the hosting user's own client once it is expected: a stranger who
+    // connects first must not take the host's seat.
+    const int first = slotOneKept_ && !hostUser ? 2 : 1;
+    newslot = 0;
+    for (int slot = first; slot <= numslots; ++slot) {
+        if (!players[slot].connected) {
+            newslot = slot;
+            break;
         }
-        if (newslot == 0) {
-            if (numslots >= kMaxSlots)
-                return 0;
-            newslot = ++numslots;
-        }
+    }
+    if (newslot == 0) {
+        if (numslots >= kMaxSlots)
+            return 0;
+        numslots = std::max(numslots + 1, first);
+        newslot = numslots;
     }
     tplayer &player = players[newslot];
     player.connected = true;
@@ -59,8 +59,9 @@ void HostEngine::slotClosed(int slot)
     logLimits_[slot].flush();
 
     // Only on the first report of the close: a later one must not pass the turn again when
-    // the rotation happened to come back to this seat.
-    if (gamestarted && slot == currentplayer && slot != 1)
+    // the rotation happened to come back to this seat. Seat 1 passes it too: a player who is
+    // not the hosting user can sit there.
+    if (gamestarted && slot == currentplayer)
         findplayer();
 }
 
@@ -157,7 +158,8 @@ void HostEngine::dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser)
 void HostEngine::receivedlogininfo(const wire::LoginInfo &login)
 {
     const int slot = login.slot;
-    const QByteArray name = login.name.left(kMaxNameLength);
+    // A name goes out in every roster and chat line of the table: no control character in it.
+    const QByteArray name = withoutControls(login.name.left(kMaxNameLength));
     if (!isSlot(slot) || !players[slot].connected)
         return;
 
@@ -202,7 +204,7 @@ void HostEngine::chat(const wire::ChatRequest &request)
     const QByteArrayView colour = bar < 0 ? QByteArrayView() : text.sliced(bar);
     QByteArray relayed = players[slot].name;
     relayed += request.action ? " " : " chats: ";
-    relayed += line.first(std::min(line.size(), kMaxRelayedText));
-    relayed += colour.first(std::min(colour.size(), kMaxRelayedColour + 1));
+    relayed += withoutControls(line.first(std::min(line.size(), kMaxRelayedText)));
+    relayed += withoutControls(colour.first(std::min(colour.size(), kMaxRelayedColour + 1)));
     sendToAll(wire::RelayedLine{request.action, relayed}.encode());
 }

@@ -1,6 +1,6 @@
 #include "session/gamemodel.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <utility>
 
 #include "protocol/catalogue.h"
@@ -22,6 +22,19 @@ constexpr int kReleasedFromRight = 108;
 constexpr int kTrayTop = 18;
 constexpr int kDieSize = 32;
 
+// Text of the host's messages as the window shows it: whoever wrote it, no control character
+// in it can break a line.
+QString shown(QByteArrayView bytes)
+{
+    return withoutControls(fromWire(bytes));
+}
+
+// A name as the host cuts it; an evil host's longer names are cut here again.
+QString nameShown(QByteArrayView bytes)
+{
+    return shown(bytes.first(std::min<qsizetype>(bytes.size(), game::kMaxNameLength)));
+}
+
 int heldTop(int die)
 {
     return kTrayTop + kDieSize * (die - 1);
@@ -31,7 +44,9 @@ int heldTop(int die)
 
 GameModel::GameModel(QObject *parent)
     : QObject(parent)
+    , reports_(kReportsPerSecond, 1000)
 {
+    reports_.setLabel("morvello: reports of the host's messages");
     for (int seat = 1; seat <= game::kSeats; ++seat) {
         SeatView &s = seats_[std::size_t(seat)];
         s.name = kWaiting;
@@ -146,8 +161,9 @@ void GameModel::handle(const QByteArray &entry, const wire::Decoded<Message> &me
         (this->*handler)(*message);
         return;
     }
-    std::fprintf(stderr, "morvello: message \"%s\" stopped: %s\n",
-                 entry.left(40).toPercentEncoding(" +:|*").constData(), message.error().constData());
+    // A host can send malformed messages without end: the reports are escaped and at most
+    // kReportsPerSecond of them a second reach standard error.
+    reports_.write(clock_(), "morvello: message " + quotedForLog(entry, 40) + " stopped: " + message.error());
 }
 
 // ---- login and roster ----
@@ -163,13 +179,13 @@ void GameModel::sendloginfo(const wire::LoginAsk &ask)
 void GameModel::chatrecieved(const wire::RelayedLine &relayed)
 {
     const std::optional<QByteArrayView> colour = relayed.colour();
-    const std::optional<ColorText::Value> color = colour ? ColorText::parse(fromWire(*colour)) : std::nullopt;
-    line(fromWire(relayed.text()), color.value_or(ColorText::kRed));
+    const std::optional<ColorText::Value> color = colour ? ColorText::parse(shown(*colour)) : std::nullopt;
+    line(shown(relayed.text()), color.value_or(ColorText::kRed));
 }
 
 void GameModel::newplayerinfo(const wire::PlayerInfo &info)
 {
-    const QString name = fromWire(info.name);
+    const QString name = nameShown(info.name);
     if (name.isEmpty())
         return;
     const int slot = info.slot;
@@ -181,7 +197,14 @@ void GameModel::newplayerinfo(const wire::PlayerInfo &info)
         line(name + QStringLiteral(" is Connected."));
     }
     if (game::isSpectatorSlot(slot)) {
-        spectators_.append({slot, name});
+        // One entry a slot, so the list never holds more than the table's spectator slots: a
+        // slot announced again replaces its entry.
+        const auto same = std::find_if(spectators_.begin(), spectators_.end(),
+                                       [slot](const SpectatorView &spy) { return spy.slot == slot; });
+        if (same != spectators_.end())
+            same->name = name;
+        else
+            spectators_.append({slot, name});
         line(slot == myseat_ ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     } else {
         seats_[std::size_t(slot)].name = name;
@@ -193,7 +216,7 @@ void GameModel::newplayerinfo(const wire::PlayerInfo &info)
 void GameModel::playerdisconnected(const wire::PlayerLeft &left)
 {
     const int slot = left.slot;
-    const QString name = fromWire(left.name);
+    const QString name = nameShown(left.name);
 
     if (game::isSeat(slot)) {
         SeatView &s = seats_[std::size_t(slot)];
@@ -215,7 +238,7 @@ void GameModel::playerdisconnected(const wire::PlayerLeft &left)
 
 void GameModel::havewrongversion(const wire::OtherVersion &other)
 {
-    line(fromWire(other.name) + QStringLiteral(" has a different version of the game then you."));
+    line(nameShown(other.name) + QStringLiteral(" has a different version of the game then you."));
 }
 
 void GameModel::wrongversion()
@@ -268,7 +291,7 @@ void GameModel::pscore(const wire::Card &card)
 
 void GameModel::winner(const wire::Winner &winner)
 {
-    const QString names = fromWire(winner.names);
+    const QString names = shown(winner.names);
     const QString own = announcedName();
     emit gameFinished(!own.isEmpty() && names == own ? QStringLiteral("addtomine") : names);
 
@@ -370,9 +393,9 @@ void GameModel::placedice(int die, int face)
     DieView &d = dice_[std::size_t(die)];
     d.face = face;
     d.bonus = face == bonusdie_;
-    // The scatter comes from the process's one generator, in the order column offset, row,
-    // row offset; other clients scatter the same roll differently.
-    DiceRandom &random = DiceRandom::shared();
+    // Drawn in the order column offset, row, row offset; other clients scatter the same roll
+    // differently.
+    DiceRandom &random = DiceRandom::scatter();
     const int columnOffset = random.random(10);
     const int row = kUpperRows[die] ? 1 + random.random(3) : 3 + random.random(2);
     const int rowOffset = random.random(8);
