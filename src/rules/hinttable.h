@@ -61,18 +61,15 @@ public:
     // A settled total (reached or out of reach) is held as the threshold.
     const std::vector<qint16> &upperTotals(quint16 used) const { return upper_[upperKey(used)].totals; }
     const std::vector<qint16> &lowerSums(quint16 used) const { return lower_[lowerKey(used)].totals; }
-    // The class of a total or sum as a set of used categories sees it; -1 when unreachable.
-    int upperClass(quint16 used, int upperTotal) const;
-    int lowerClass(quint16 used, int lowerSum) const;
-
-    // The scores a category can make under these rules (a bonus face of its own included).
-    const std::vector<int> &scoresOf(int category) const { return scores_[std::size_t(category)]; }
-
     static int upperKey(quint16 used) { return used & 0x3F; }
     // The lower bonus's five categories (4 of a Kind to Big Straight, Freebie) as five bits.
     static int lowerKey(quint16 used) { return (used >> 6 & 0x0F) | (used >> 7 & 0x10); }
 
 private:
+    // The class of a total or sum as a set of used categories sees it; -1 when unreachable.
+    int upperClass(quint16 used, int upperTotal) const;
+    int lowerClass(quint16 used, int lowerSum) const;
+
     struct Classes {
         std::vector<qint16> totals;   // class -> total (the threshold when settled)
         std::vector<qint16> classOf;  // total 0..threshold -> class, -1 unreachable
@@ -82,6 +79,7 @@ private:
 
     HintRules rules_;
     qint64 size_ = 0;
+    // The scores each category can make under these rules, bonus faces included.
     std::array<std::vector<int>, kCategoryCount + 1> scores_;
     std::array<Classes, 64> upper_;
     std::array<Classes, 32> lower_;
