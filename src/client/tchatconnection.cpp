@@ -12,11 +12,12 @@
 #include <utility>
 
 #include "client/clienttexts.h"
-#include "client/core/hostlookup.h"
+#include "session/hostlookup.h"
 #include "common/environment.h"
 #include "host/tserver.h"
 #include "protocol/message.h"
 #include "windows/tspylist.h"
+#include "ui/plaintext.h"
 
 namespace {
 
@@ -81,6 +82,10 @@ void Tchat::hostpress()
     model_->setIshost(true);
     if (windows_.spylist)
         windows_.spylist->setServer(windows_.server);
+    // The host keeps slot 1 for this exact endpoint, so a stranger who connects while the
+    // hosting copy starts cannot take the host's seat.
+    if (connection_->bindLocal(QHostAddress(QHostAddress::LocalHost)))
+        windows_.server->setHostClient(connection_->localAddress(), connection_->localPort());
     openSock(QHostAddress(QHostAddress::LocalHost));
     StartGame1->setEnabled(true);
     model_->noteStartOffered(true);
@@ -167,7 +172,7 @@ void Tchat::gamefull()
         return;
     fullSeen_ = true;
     // Not waited for: the dispatcher and the sockets go on while the box is up.
-    fullBox_ = new QMessageBox(QMessageBox::NoIcon, ClientText::caption, ClientText::gameFull, QMessageBox::Ok, this);
+    fullBox_ = PlainText::messageBox(QMessageBox::NoIcon, ClientText::caption, ClientText::gameFull, QMessageBox::Ok, this);
     fullBox_->setObjectName(QStringLiteral("box_gamefull"));
     fullBox_->setAttribute(Qt::WA_DeleteOnClose);
     connect(fullBox_, &QMessageBox::finished, this, &QWidget::close);
@@ -176,7 +181,7 @@ void Tchat::gamefull()
 
 void Tchat::showMessage(const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::Warning, ClientText::caption, text, QMessageBox::Ok, this);
+    auto *box = PlainText::messageBox(QMessageBox::Warning, ClientText::caption, text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -1,4 +1,4 @@
-#include "client/core/clientconnection.h"
+#include "session/clientconnection.h"
 
 #include <QTcpSocket>
 #include <QTimer>
@@ -46,6 +46,11 @@ void ClientConnection::open(const QHostAddress &address, quint16 port)
     wasConnected_ = false;
     framer_.clear();
     sock_->connectToHost(address, port);
+}
+
+bool ClientConnection::bindLocal(const QHostAddress &address)
+{
+    return sock_->bind(address, 0);
 }
 
 void ClientConnection::sendToHost(const QByteArray &message)
