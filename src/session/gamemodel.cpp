@@ -452,9 +452,9 @@ void GameModel::placedice(int die, int face)
     DieView &d = dice_[std::size_t(die)];
     d.face = face;
     d.bonus = face == bonusdie_;
-    // The scatter comes from the process's one generator, in the order column offset, row,
-    // row offset; other clients scatter the same roll differently.
-    DiceRandom &random = DiceRandom::shared();
+    // Drawn in the order column offset, row, row offset; other clients scatter the same roll
+    // differently.
+    DiceRandom &random = DiceRandom::scatter();
     const int columnOffset = random.random(10);
     const int row = kUpperRows[die] ? 1 + random.random(3) : 3 + random.random(2);
     const int rowOffset = random.random(8);
