@@ -391,7 +391,7 @@ void Ttallylist::FlatButton1Click()
 
 void Ttallylist::save()
 {
-    if (!canSave_ || stringgrid_scores.changes().isEmpty())
+    if (!canSave_)
         return;
     SharedTally::Saved saved = SharedTally::save(doit, stringgrid_scores, path_);
     canSave_ = saved.canSave;
