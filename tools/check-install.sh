@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built game into a temporary prefix and checks what the desktop, AppStream, man
 # and a package manager read from it, runs the installed copy, builds the Debian package from
-# the same build directory and runs the copy it holds, unpacked.
+# the same build directory, checks it with lintian and runs the copy it holds, unpacked.
 # Each copy starts by its full path. Called by tools/test.sh after the tests; usage:
 #   tools/check-install.sh [build-dir]
 # Leaves nothing behind and never touches the user's files or port 7772.
@@ -178,6 +178,15 @@ package() {
 }
 check "cpack -G DEB" package
 deb=$(ls "$tmp"/package/morvello_*.deb 2>/dev/null)
+
+# Debian's own checks of the package: not an error nor a warning.
+lintian_clean() {
+    local output
+    [ -n "$deb" ] || { echo "no package"; return 1; }
+    output=$(lintian --fail-on error,warning "$deb" 2>&1) && ! grep -q '^[EW]: ' <<<"$output" ||
+        { printf '%s\n' "$output"; return 1; }
+}
+check "lintian" lintian_clean
 
 # The packaged copy, unpacked into a directory of its own: its desktop entry starts
 # /usr/games/morvello, and it runs from its games directory as the copy above from bin.
