@@ -24,7 +24,7 @@
 #include <functional>
 #include <vector>
 
-#include "client/core/clientsettings.h"
+#include "session/clientsettings.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "rules/categories.h"

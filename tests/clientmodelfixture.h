@@ -8,9 +8,9 @@
 #include <QPair>
 #include <QString>
 
-#include "client/core/clientcommands.h"
-#include "client/core/clientconnection.h"
-#include "client/core/gamemodel.h"
+#include "session/clientcommands.h"
+#include "session/clientconnection.h"
+#include "session/gamemodel.h"
 #include "protocol/message.h"
 
 struct ClientModelFixture : ClientOutput {

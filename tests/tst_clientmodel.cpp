@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "client/core/chatlinks.h"
+#include "session/chatlinks.h"
 #include "clientmodelfixture.h"
 
 using Outcome = ClientCommands::Outcome;

@@ -12,7 +12,7 @@
 #include "common/environment.h"
 #include "testclient.h"
 #include "ui/jpegimage.h"
-#include "windows/httpget.h"
+#include "download/httpget.h"
 #include "windows/tdownload.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "chatfixture.h"
-#include "client/core/clientsettings.h"
+#include "session/clientsettings.h"
 #include "host/tserver.h"
 #include "rules/scoring.h"
 #include "testclient.h"

@@ -15,7 +15,7 @@
 #include <QToolButton>
 
 #include "chatfixture.h"
-#include "client/core/clientsettings.h"
+#include "session/clientsettings.h"
 #include "common/environment.h"
 #include "common/profile.h"
 #include "host/tserver.h"
@@ -72,7 +72,7 @@ struct SettingsFixture : SideWindows, ChatFixture {
     QLineEdit *input() const { return chat.findChild<QLineEdit *>(QStringLiteral("mychat")); }
     QString phrase(int n) const
     {
-        return chat.findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(n))->toolTip();
+        return chat.phraseOf(n);
     }
     QStringList checkedSizes() const
     {

@@ -2,7 +2,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QTextDocumentFragment>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QNetworkInterface>
@@ -22,7 +24,7 @@
 #include <QPlainTextEdit>
 #include <memory>
 
-#include "client/core/hostlookup.h"
+#include "session/hostlookup.h"
 #include "ui/soundplayer.h"
 #include "chatfixture.h"
 #include "client/tchat.h"
@@ -30,6 +32,7 @@
 #include "protocol/message.h"
 #include "host/tserver.h"
 #include "windows/tabout.h"
+#include "windows/tallylist.h"
 #include "windows/tdownload.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
@@ -103,6 +106,8 @@ private slots:
     void inputLineSendsWithEnter();
     void phraseButtonsLockForAHundredTicks();
     void relayedLinesAreTextNotMarkup();
+    void peerNamesAreShownAsText_data();
+    void peerNamesAreShownAsText();
     void linksOpenOnlyWebAndMail_data();
     void linksOpenOnlyWebAndMail();
     void chatKeepsTheNewestLines();
@@ -144,7 +149,8 @@ void TchatTest::windowHasItsWidgets()
     QCOMPARE(f.label(QStringLiteral("score3_13"))->geometry().topLeft(), QPoint(184, 198));
     auto *phrase = f.chat.findChild<QWidget *>(QStringLiteral("b_phrase7"));
     QCOMPARE(phrase->geometry(), QRect(565, 449, 25, 19));
-    QCOMPARE(phrase->toolTip(), QStringLiteral("Thanks!"));
+    QCOMPARE(f.chat.phraseOf(7), QStringLiteral("Thanks!"));
+    QVERIFY(phrase->toolTip().contains(QStringLiteral("Thanks!")));
     QCOMPARE(f.chat.findChild<QLineEdit *>(QStringLiteral("mychat"))->text(), QStringLiteral("<Enter Chat Here>"));
     QVERIFY(f.view()->isReadOnly());
 
@@ -874,7 +880,7 @@ void TchatTest::phraseButtonsLockForAHundredTicks()
     f.deliver("CMD_sendlogininfo+4#");
     f.sent.clear();
     auto *button = f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase2"));
-    QCOMPARE(button->toolTip(), QStringLiteral("Good One!"));
+    QCOMPARE(f.chat.phraseOf(2), QStringLiteral("Good One!"));
     button->click();
     button->click();
     QCOMPARE(f.sent.size(), 1);
@@ -900,6 +906,56 @@ void TchatTest::relayedLinesAreTextNotMarkup()
     QCOMPARE(ann[1].colour, QColor(Qt::black));
     for (const Run &run : runsOfLine(f.view(), 1))
         QCOMPARE(run.colour, QColor(255, 0, 0));
+}
+
+void TchatTest::peerNamesAreShownAsText_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("an image of a device") << QStringLiteral("<img src=/dev/zero>");
+    QTest::newRow("an image of standard input") << QStringLiteral("<img src=/dev/stdin>");
+    QTest::newRow("bold") << QStringLiteral("<b>Ann</b>");
+    QTest::newRow("a link") << QStringLiteral("<a href=\"file:///etc/passwd\">Ann</a>");
+    QTest::newRow("an entity") << QStringLiteral("&lt;Ann&gt;");
+}
+
+// A peer's name reaches the seat, the turn line, the status line, the winner banner, the spy
+// list, the tally window and the phrase tooltips: each shows it literally, and no label in any
+// window is left to guess rich text.
+void TchatTest::peerNamesAreShownAsText()
+{
+    QFETCH(QString, name);
+    Ttallylist tally(nullptr, QDir(QString::fromLocal8Bit(qgetenv("MORVELLO_DIR"))).filePath(QStringLiteral("markup.tld")));
+    TchatWindows windows;
+    windows.tally = &tally;
+    ChatFixture f(windows);
+    f.deliver("CMD_sendlogininfo+1#CMD_newplayerinfo+1+You#");
+    f.deliver(QStringLiteral("CMD_newplayerinfo+2+") + name);
+    f.deliver(QStringLiteral("CMD_newplayerinfo+6+") + name);
+    f.deliver("CMD_startgame+1+f+false#");
+    f.deliver("CMD_nextplayer+2+1+0+0#");
+    QCOMPARE(f.label(QStringLiteral("label_turn"))->text(), name + QStringLiteral("'s turn."));
+    f.deliver("CMD_pscore+2+8+8+1000+1000+1000+1000+1000+1000+1000+8+1000+1000+1000+1000+0+0+8+0#");
+    QCOMPARE(f.label(QStringLiteral("label_status"))->text(), name + QStringLiteral(" tagged a FULL HOUSE"));
+    f.deliver(QStringLiteral("CMD_winner+%1+x").arg(name));
+    QCOMPARE(f.label(QStringLiteral("label_playername2"))->text(), name);
+    QCOMPARE(f.label(QStringLiteral("label_winner"))->text(), name + QStringLiteral(" has Won the Game!"));
+    QCOMPARE(f.spylist.listbox_spys()->item(0)->text(), QStringLiteral("6: ") + name);
+    f.chat.setPhrase(3, name);
+    QCOMPARE(f.chat.phraseOf(3), name);
+    QCOMPARE(QTextDocumentFragment::fromHtml(f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase3"))->toolTip())
+                 .toPlainText(), name);
+
+    tally.show();
+    QTRY_VERIFY(tally.isVisible());
+    int showingName = 0;
+    for (const QWidget *window : {static_cast<QWidget *>(&f.chat), static_cast<QWidget *>(&tally),
+                                  static_cast<QWidget *>(&f.spylist)}) {
+        for (const QLabel *label : window->findChildren<QLabel *>()) {
+            QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+            showingName += label->text().contains(name);
+        }
+    }
+    QVERIFY(showingName >= 3);   // the seat, the status line and the winner banner
 }
 
 void TchatTest::linksOpenOnlyWebAndMail_data()

@@ -5,7 +5,7 @@
 #include <QPoint>
 #include <array>
 
-#include "client/core/gamemodel.h"
+#include "session/gamemodel.h"
 
 class QLabel;
 class QWidget;

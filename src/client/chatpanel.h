@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <functional>
 
-#include "client/core/chatlinks.h"
+#include "session/chatlinks.h"
 
 // The chat view `mainchat`: read-only lines, bold up to the first ":", each in its colour.
 // It keeps the newest kMaxLines lines and shows at most kMaxLineLength characters of one, so a

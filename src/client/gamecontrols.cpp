@@ -10,13 +10,14 @@
 
 #include "client/boardview.h"
 #include "client/clienttexts.h"
-#include "client/core/clientcommands.h"
-#include "client/core/gamemodel.h"
+#include "session/clientcommands.h"
+#include "session/gamemodel.h"
 #include "client/scorecardview.h"
 #include "host/tserver.h"
 #include "rules/scoring.h"
 #include "ui/clickablelabel.h"
 #include "windows/tgamestartform.h"
+#include "ui/plaintext.h"
 
 const QString GameControls::kZeroScoreQuestion = QStringLiteral("Are you sure you want to score 0 for this catagory?");
 
@@ -212,8 +213,8 @@ void GameControls::askZeroScore(int category)
 {
     if (zeroBox_)
         return;
-    auto *box = new QMessageBox(QMessageBox::Question, ClientText::caption, kZeroScoreQuestion,
-                                QMessageBox::Yes | QMessageBox::No, parts_.window);
+    auto *box = PlainText::messageBox(QMessageBox::Question, ClientText::caption, kZeroScoreQuestion,
+                                     QMessageBox::Yes | QMessageBox::No, parts_.window);
     box->setObjectName(QStringLiteral("box_zeroscore"));
     // A stray Enter scores nothing.
     box->setDefaultButton(QMessageBox::No);

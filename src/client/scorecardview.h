@@ -4,7 +4,7 @@
 #include <QObject>
 #include <array>
 
-#include "client/core/gamemodel.h"
+#include "session/gamemodel.h"
 #include "common/gameconstants.h"
 #include "rules/categories.h"
 

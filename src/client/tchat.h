@@ -12,11 +12,11 @@
 #include <memory>
 #include <optional>
 
-#include "client/core/chatlinks.h"
-#include "client/core/clientcommands.h"
-#include "client/core/clientconnection.h"
-#include "client/core/gamemodel.h"
-#include "client/core/namedmutex.h"
+#include "session/chatlinks.h"
+#include "session/clientcommands.h"
+#include "session/clientconnection.h"
+#include "session/gamemodel.h"
+#include "common/namedmutex.h"
 #include "client/gamecontrols.h"
 #include "common/profile.h"
 #include "ui/soundplayer.h"
@@ -51,7 +51,7 @@ struct TchatWindows {
     Tdownload *download = nullptr;
 };
 
-// The main window and its wiring. The game lives in the client core: the connection takes
+// The main window and its wiring. The game lives in the session: the connection takes
 // the host's messages one per tick to the model, the views show what the model holds, and
 // what the user asks for goes through the commands. The handler names of the game stay here
 // as short forwards, so they can be found by name.
@@ -94,7 +94,8 @@ public:
     void b_phrase1Click(int button);
     void PhraseList1Click();
     void Copy1Click();
-    // The phrase of a button (its hint).
+    // The phrase of a button, kept as a property beside its tooltip (which holds it escaped).
+    static constexpr const char *kPhraseProperty = "phrase";
     QString phraseOf(int button) const;
     void setPhrase(int button, const QString &phrase);
 

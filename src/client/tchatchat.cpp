@@ -10,6 +10,7 @@
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
 #include "windows/tphrases.h"
+#include "ui/plaintext.h"
 
 namespace {
 
@@ -41,13 +42,15 @@ void Tchat::sendit()
 QString Tchat::phraseOf(int button) const
 {
     const auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button));
-    return b ? b->toolTip() : QString();
+    return b ? b->property(kPhraseProperty).toString() : QString();
 }
 
 void Tchat::setPhrase(int button, const QString &phrase)
 {
-    if (auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button)))
-        b->setToolTip(phrase);
+    if (auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button))) {
+        b->setProperty(kPhraseProperty, phrase);
+        b->setToolTip(PlainText::toolTip(phrase));
+    }
 }
 
 void Tchat::b_phrase1Click(int button)

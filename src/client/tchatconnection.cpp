@@ -12,11 +12,12 @@
 #include <utility>
 
 #include "client/clienttexts.h"
-#include "client/core/hostlookup.h"
+#include "session/hostlookup.h"
 #include "common/environment.h"
 #include "host/tserver.h"
 #include "protocol/message.h"
 #include "windows/tspylist.h"
+#include "ui/plaintext.h"
 
 namespace {
 
@@ -167,7 +168,7 @@ void Tchat::gamefull()
         return;
     fullSeen_ = true;
     // Not waited for: the dispatcher and the sockets go on while the box is up.
-    fullBox_ = new QMessageBox(QMessageBox::NoIcon, ClientText::caption, ClientText::gameFull, QMessageBox::Ok, this);
+    fullBox_ = PlainText::messageBox(QMessageBox::NoIcon, ClientText::caption, ClientText::gameFull, QMessageBox::Ok, this);
     fullBox_->setObjectName(QStringLiteral("box_gamefull"));
     fullBox_->setAttribute(Qt::WA_DeleteOnClose);
     connect(fullBox_, &QMessageBox::finished, this, &QWidget::close);
@@ -176,7 +177,7 @@ void Tchat::gamefull()
 
 void Tchat::showMessage(const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::Warning, ClientText::caption, text, QMessageBox::Ok, this);
+    auto *box = PlainText::messageBox(QMessageBox::Warning, ClientText::caption, text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

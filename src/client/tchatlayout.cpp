@@ -22,6 +22,7 @@
 #include "client/clienttexts.h"
 #include "ui/pictures.h"
 #include "rules/categories.h"
+#include "ui/plaintext.h"
 
 namespace {
 
@@ -289,7 +290,8 @@ void Tchat::buildPhraseButtons(QWidget *parent)
         auto *button = new QToolButton(parent);
         button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         button->setGeometry(kPhraseLeft[(n - 1) % 5], kPhraseTop[(n - 1) / 5], 25, 19);
-        button->setToolTip(ClientText::defaultPhrases[n]);
+        button->setProperty(kPhraseProperty, ClientText::defaultPhrases[n]);
+        button->setToolTip(PlainText::toolTip(ClientText::defaultPhrases[n]));
         button->setIcon(Pictures::pixmap(QStringLiteral(":/images/phrase/%1.png").arg(n)));
         button->setIconSize(QSize(25, 19));
         button->setCursor(Qt::PointingHandCursor);

@@ -8,6 +8,7 @@
 #include <QListWidget>
 
 #include "windows/tspylist.h"
+#include "ui/plaintext.h"
 
 void Tchat::connectModel()
 {
@@ -28,7 +29,7 @@ void Tchat::showRoster()
         const SeatView &s = model_->seat(seat);
         QLabel *name = label(QStringLiteral("label_playername%1").arg(seat));
         name->setText(s.name);
-        name->setToolTip(s.computerName);
+        name->setToolTip(PlainText::toolTip(s.computerName));
         label(QStringLiteral("image_eyes%1").arg(seat))->setVisible(s.watching);
     }
     if (windows_.spylist) {

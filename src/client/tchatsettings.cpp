@@ -13,7 +13,7 @@
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
-#include "client/core/clientsettings.h"
+#include "session/clientsettings.h"
 #include "ui/clickablelabel.h"
 #include "ui/desktopcolor.h"
 #include "windows/tabout.h"

@@ -2,6 +2,21 @@
 
 #include <QMouseEvent>
 
+#include "ui/plaintext.h"
+
+ClickableLabel::ClickableLabel(QWidget *parent)
+    : QLabel(parent)
+{
+    PlainText::makePlain(this);
+}
+
+ClickableLabel::ClickableLabel(const QString &text, QWidget *parent)
+    : QLabel(parent)
+{
+    PlainText::makePlain(this);
+    setText(text);
+}
+
 void ClickableLabel::setHoverColours(const QColor &text, const QColor &hoverText, const QColor &hoverBackground)
 {
     hoverColours_ = true;

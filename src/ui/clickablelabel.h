@@ -9,7 +9,9 @@ class ClickableLabel : public QLabel {
     Q_OBJECT
 
 public:
-    using QLabel::QLabel;
+    // Its text, if any, is plain text (see PlainText).
+    explicit ClickableLabel(QWidget *parent = nullptr);
+    ClickableLabel(const QString &text, QWidget *parent);
 
     // Text colour normally, and text and background colours while the pointer is over it.
     void setHoverColours(const QColor &text, const QColor &hoverText, const QColor &hoverBackground);

@@ -2,7 +2,7 @@
 
 #include <QColor>
 
-#include "client/core/colortext.h"
+#include "common/colortext.h"
 
 // Colour values of the chat and the settings as the desktop shows them: plain values are
 // their red, green and blue; the system colours ("clBtnFace", "clWindowText" ...) take the

@@ -12,6 +12,7 @@
 #include "ui/background.h"
 #include "ui/clickablelabel.h"
 #include "ui/pictures.h"
+#include "ui/plaintext.h"
 
 Tabout::Tabout(QWidget *parent)
     : QWidget(parent, Qt::Tool)
@@ -22,11 +23,11 @@ Tabout::Tabout(QWidget *parent)
     applyTiledBackground(this);
     openAddress = [](const QString &address) { return QDesktopServices::openUrl(QUrl(address)); };
 
-    auto *logo = new QLabel(this);
+    auto *logo = PlainText::label(QString(), this);
     logo->setObjectName(QStringLiteral("Image1"));
     logo->setPixmap(Pictures::pixmap(QStringLiteral(":/images/logo.png")));
 
-    auto *title = new QLabel(QStringLiteral("Morvello"), this);
+    auto *title = PlainText::label(QStringLiteral("Morvello"), this);
     title->setObjectName(QStringLiteral("Label1"));
     title->setFont(QFont(QStringLiteral("Arial"), 24, QFont::Bold));
 
@@ -41,14 +42,14 @@ Tabout::Tabout(QWidget *parent)
     link->setFont(underlined);
     connect(link, &ClickableLabel::clicked, this, &Tabout::Label7Click);
 
-    auto *notice = new QLabel(kCopyright, this);
+    auto *notice = PlainText::label(kCopyright, this);
     notice->setObjectName(QStringLiteral("Label2"));
 
-    auto *versionCaption = new QLabel(QStringLiteral("Version"), this);
+    auto *versionCaption = PlainText::label(QStringLiteral("Version"), this);
     versionCaption->setObjectName(QStringLiteral("Label3"));
-    auto *version = new QLabel(QString::fromLatin1(game::kVersionText), this);
+    auto *version = PlainText::label(QString::fromLatin1(game::kVersionText), this);
     version->setObjectName(QStringLiteral("version"));
-    auto *build = new QLabel(QStringLiteral(".11"), this);
+    auto *build = PlainText::label(QStringLiteral(".11"), this);
     build->setObjectName(QStringLiteral("Label4"));
     auto *versionRow = new QHBoxLayout;
     versionRow->setSpacing(0);

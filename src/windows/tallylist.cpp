@@ -2,6 +2,7 @@
 
 #include "ui/pictures.h"
 #include "tally/tallyfile.h"
+#include "ui/plaintext.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -22,14 +23,14 @@ QString waitingWins() { return QStringLiteral("XX Wins:"); }
 
 QLabel *label(const QString &objectName, const QString &text, QWidget *parent)
 {
-    auto *widget = new QLabel(text, parent);
+    auto *widget = PlainText::label(text, parent);
     widget->setObjectName(objectName);
     return widget;
 }
 
 QLabel *caption(const QString &text, QWidget *parent)
 {
-    auto *widget = new QLabel(text, parent);
+    auto *widget = PlainText::label(text, parent);
     QFont font = widget->font();
     font.setBold(true);
     widget->setFont(font);
@@ -60,9 +61,13 @@ Ttallylist::Ttallylist(QWidget *parent, const QString &path)
     : QWidget(parent, Qt::Window)
     , path_(path.isEmpty() ? TallyFile::defaultPath() : path)
     , confirm_([this](const QString &question) {
-        return QMessageBox::question(this, windowTitle(), question,
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            == QMessageBox::Yes;
+        // The question names an opponent, so it is built as plain text.
+        QMessageBox *box = PlainText::messageBox(QMessageBox::Question, windowTitle(), question,
+                                                 QMessageBox::Yes | QMessageBox::No, this);
+        box->setDefaultButton(QMessageBox::No);
+        const bool yes = box->exec() == QMessageBox::Yes;
+        delete box;
+        return yes;
     })
 {
     setWindowTitle(QStringLiteral("Morvello - Tally List"));
@@ -145,7 +150,7 @@ void Ttallylist::buildWindow()
     const QString ownCaptions[] = {QString(), QStringLiteral("Total Games:"),
                                    QStringLiteral("Your Wins"), QStringLiteral("5 Kind")};
     for (int column = TallyTable::kGames; column <= TallyTable::kFiveKind; ++column) {
-        mineLayout->addWidget(new QLabel(ownCaptions[column], mine), column, 0);
+        mineLayout->addWidget(PlainText::label(ownCaptions[column], mine), column, 0);
         mylabel_[column] = label(QStringLiteral("mylabel_%1").arg(column), QStringLiteral("0"), mine);
         mylabel_[column]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         mineLayout->addWidget(mylabel_[column], column, 1);
@@ -162,9 +167,9 @@ void Ttallylist::buildWindow()
     hisLayout->addWidget(caption(QStringLiteral("Total"), his), 1, 1, Qt::AlignRight);
     hisLayout->addWidget(caption(QStringLiteral("Session"), his), 1, 2, Qt::AlignRight);
     label_hisname = label(QStringLiteral("label_hisname"), waitingWins(), his);
-    QLabel *rowCaptions[] = {new QLabel(QStringLiteral("Number of Games"), his), label_hisname,
-                             new QLabel(QStringLiteral("Your Wins:"), his),
-                             new QLabel(QStringLiteral("Neither Won:"), his)};
+    QLabel *rowCaptions[] = {PlainText::label(QStringLiteral("Number of Games"), his), label_hisname,
+                             PlainText::label(QStringLiteral("Your Wins:"), his),
+                             PlainText::label(QStringLiteral("Neither Won:"), his)};
     for (int line = 0; line < 4; ++line) {
         hisLayout->addWidget(rowCaptions[line], line + 2, 0);
         for (const int column : {line + 1, line + 1 + TallyTable::kSession}) {
@@ -185,7 +190,7 @@ void Ttallylist::buildWindow()
     top->addWidget(lists, 1);
     top->addLayout(right);
 
-    label_message = new QLabel(this);
+    label_message = PlainText::label(QString(), this);
     label_message->setObjectName(QStringLiteral("label_message"));
     label_message->setWordWrap(true);
     label_message->setStyleSheet(QStringLiteral("QLabel { background: #fff4f0; color: #a01010;"

@@ -14,7 +14,8 @@
 #include "common/environment.h"
 #include "ui/background.h"
 #include "ui/jpegimage.h"
-#include "windows/httpget.h"
+#include "download/httpget.h"
+#include "ui/plaintext.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const QString kError = QStringLiteral("An Error has Occurred.");
 
 QLabel *wrapped(QWidget *parent, const char *name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setWordWrap(true);
     return label;
@@ -63,10 +64,10 @@ Tdownload::Tdownload(QWidget *parent)
 
     QFrame *download = panel(this, "Panel1");
     auto *downloadLayout = new QVBoxLayout(download);
-    Image1 = new QLabel(download);
+    Image1 = PlainText::label(QString(), download);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
-    auto *closed = new QLabel(QStringLiteral("IS CLOSED"), Image1);
+    auto *closed = PlainText::label(QStringLiteral("IS CLOSED"), Image1);
     closed->setObjectName(QStringLiteral("Label2"));
     closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
     QPalette red = closed->palette();
@@ -270,7 +271,7 @@ void Tdownload::discardDownload()
 
 void Tdownload::showMessage(const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
+    auto *box = PlainText::messageBox(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("box_message"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -12,6 +12,7 @@
 #include "ui/background.h"
 #include "ui/clickablelabel.h"
 #include "ui/pictures.h"
+#include "ui/plaintext.h"
 
 Tgamestartform::Tgamestartform(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
@@ -25,7 +26,7 @@ Tgamestartform::Tgamestartform(QWidget *parent)
     team_->setObjectName(QStringLiteral("team"));
     bonus_ = new QCheckBox(QStringLiteral("Bonus Dice Game"), this);
     bonus_->setObjectName(QStringLiteral("bonus"));
-    auto *speedCaption = new QLabel(QStringLiteral("Computer Player Speed"), this);
+    auto *speedCaption = PlainText::label(QStringLiteral("Computer Player Speed"), this);
     speedCaption->setObjectName(QStringLiteral("Label1"));
     combo_speed_ = new QComboBox(this);
     combo_speed_->setObjectName(QStringLiteral("combo_speed"));

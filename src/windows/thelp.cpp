@@ -12,6 +12,7 @@
 
 #include "ui/background.h"
 #include "windows/tabout.h"
+#include "ui/plaintext.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ Thelp::Thelp(QWidget *parent)
     connect(done, &QPushButton::clicked, this, &QWidget::hide);
     side->addWidget(done);
 
-    label_caption_ = new QLabel(this);
+    label_caption_ = PlainText::label(QString(), this);
     label_caption_->setObjectName(QStringLiteral("label_caption"));
     label_caption_->setFont(QFont(QStringLiteral("Arial"), 14, QFont::Bold));
     pages_ = new QStackedWidget(this);

@@ -11,6 +11,7 @@
 
 #include "host/tserver.h"
 #include "ui/background.h"
+#include "ui/plaintext.h"
 
 Tspylist::Tspylist(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
@@ -20,7 +21,7 @@ Tspylist::Tspylist(QWidget *parent)
     setFont(QFont(QStringLiteral("Arial"), 8));
     applyTiledBackground(this);
 
-    auto *heading = new QLabel(QStringLiteral("Spy List"), this);
+    auto *heading = PlainText::label(QStringLiteral("Spy List"), this);
     heading->setObjectName(QStringLiteral("Label1"));
     QFont bold = heading->font();
     bold.setBold(true);

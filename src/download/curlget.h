@@ -6,7 +6,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "windows/httpbackend.h"
+#include "download/httpbackend.h"
 
 class QSocketNotifier;
 

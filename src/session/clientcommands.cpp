@@ -1,7 +1,7 @@
-#include "client/core/clientcommands.h"
+#include "session/clientcommands.h"
 
-#include "client/core/clientconnection.h"
-#include "client/core/gamemodel.h"
+#include "session/clientconnection.h"
+#include "session/gamemodel.h"
 #include "common/gameconstants.h"
 #include "protocol/message.h"
 #include "rules/scoring.h"

@@ -1,4 +1,4 @@
-#include "windows/curlget.h"
+#include "download/curlget.h"
 
 #include <QIODevice>
 #include <QSocketNotifier>

@@ -7,7 +7,7 @@
 #include <QString>
 #include <array>
 
-#include "client/core/colortext.h"
+#include "common/colortext.h"
 #include "common/gameconstants.h"
 #include "rules/categories.h"
 

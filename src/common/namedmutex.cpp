@@ -1,4 +1,4 @@
-#include "client/core/namedmutex.h"
+#include "common/namedmutex.h"
 
 #include <fcntl.h>
 #include <semaphore.h>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <array>
 
-#include "client/core/colortext.h"
+#include "common/colortext.h"
 
 class ClientOutput;
 class GameModel;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "client/core/colortext.h"
+#include "common/colortext.h"
 #include "common/profile.h"
 
 // The user's settings as section "Morvello" of the settings file holds them: the chat's text

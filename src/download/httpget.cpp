@@ -1,4 +1,4 @@
-#include "windows/httpget.h"
+#include "download/httpget.h"
 
 #include "common/environment.h"
 

@@ -1,4 +1,4 @@
-#include "client/core/colortext.h"
+#include "common/colortext.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "client/core/clientconnection.h"
+#include "session/clientconnection.h"
 
 #include <QTcpSocket>
 #include <QTimer>

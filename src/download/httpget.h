@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "windows/httpbackend.h"
+#include "download/httpbackend.h"
 
 // One HTTP GET at a time whose body streams into a device, without blocking the window (see
 // HttpBackend). The work is done by the download module, loaded with the first GET; when it

@@ -1,4 +1,4 @@
-#include "client/core/hostlookup.h"
+#include "session/hostlookup.h"
 
 #include <QHash>
 #include <QHostInfo>

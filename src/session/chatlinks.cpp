@@ -1,4 +1,4 @@
-#include "client/core/chatlinks.h"
+#include "session/chatlinks.h"
 
 #include <array>
 

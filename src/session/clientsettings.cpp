@@ -1,4 +1,4 @@
-#include "client/core/clientsettings.h"
+#include "session/clientsettings.h"
 
 #include "common/environment.h"
 

@@ -1,4 +1,4 @@
-#include "client/core/gamemodel.h"
+#include "session/gamemodel.h"
 
 #include <cstdio>
 #include <utility>
