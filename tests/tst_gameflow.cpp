@@ -31,6 +31,8 @@ private slots:
     void spentTurnOnLastRoundEndsGameWithoutRoll();
     void allDiceHeldRollSendsNoDice();
     void badFieldsStopTheMessage();
+    void diceFollowOnlyTheSeed_data();
+    void diceFollowOnlyTheSeed();
 };
 
 namespace {
@@ -730,6 +732,43 @@ void GameFlowTest::badFieldsStopTheMessage()
     QCOMPARE(f.engine.rolls, 0);
     QCOMPARE(f.engine.currentplayer, 1);
     QVERIFY(!f.engine.bonusgame);
+}
+
+void GameFlowTest::diceFollowOnlyTheSeed_data()
+{
+    QTest::addColumn<QByteArray>("seed"); // MORVELLO_SEED; null when unset
+    QTest::addColumn<bool>("alike");
+    QTest::newRow("seeded") << QByteArray("20240611") << true;
+    QTest::newRow("unseeded") << QByteArray() << false;
+    QTest::newRow("seed not a number") << QByteArray("noon") << false;
+}
+
+// Two hosts set up at the same instant play a bonus team game of computers: with one seed they
+// roll the same dice and bonus faces, roll for roll, as seeded games always have; without one
+// nothing about the moment they started ties their dice together.
+void GameFlowTest::diceFollowOnlyTheSeed()
+{
+    QFETCH(QByteArray, seed);
+    QFETCH(bool, alike);
+    if (seed.isNull())
+        qunsetenv("MORVELLO_SEED");
+    else
+        qputenv("MORVELLO_SEED", seed);
+    EngineFixture hosts[2];
+    for (EngineFixture &f : hosts)
+        f.random = DiceRandom::fromEnvironment();
+    qunsetenv("MORVELLO_SEED");
+    for (EngineFixture &f : hosts) {
+        f.connect(5, "Spy");
+        f.engine.startgame("5+t+true");
+        playOut(f, 5);
+        QVERIFY(wordOf(f.out.to(5).last()) == "CMD_winner");
+    }
+    QCOMPARE(hosts[0].out.to(5) == hosts[1].out.to(5), alike);
+    if (alike) {
+        QCOMPARE(withWord(hosts[0].out.to(5), "CMD_setbonusdice").first(), QByteArray("CMD_setbonusdice+1"));
+        QCOMPARE(withWord(hosts[0].out.to(5), "CMD_thedice").first(), QByteArray("CMD_thedice+1+y+1+1+6+2+2+3+6+4+6+5+6"));
+    }
 }
 
 QTEST_GUILESS_MAIN(GameFlowTest)

@@ -9,6 +9,7 @@
 #include <QTextDocumentFragment>
 
 #include "client/clienttexts.h"
+#include "protocol/message.h"
 
 ChatView::ChatView(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -25,7 +26,9 @@ ChatView::ChatView(QWidget *parent)
 
 void ChatView::addLine(const QString &line, const QColor &color)
 {
-    const QString text = line.size() > kMaxLineLength ? line.left(kMaxLineLength) + QStringLiteral("...") : line;
+    // Whoever wrote the line, it stays one line: a line break in it cannot forge another.
+    const QString text =
+        withoutControls(line.size() > kMaxLineLength ? line.left(kMaxLineLength) + QStringLiteral("...") : line);
     setUpdatesEnabled(false);
     QScrollBar *scroll = verticalScrollBar();
     int firstVisible = scroll->value();
@@ -48,6 +51,18 @@ void ChatView::addLine(const QString &line, const QColor &color)
     }
     format.setFontWeight(QFont::Normal);
     cursor.insertText(text.mid(colon + 1), format);
+
+    // Links that open look like links.
+    const int lineStart = cursor.block().position();
+    for (const ChatLinks::Link &link : ChatLinks::linksToOpen(text)) {
+        QTextCursor span(doc);
+        span.setPosition(lineStart + int(link.start));
+        span.setPosition(lineStart + int(link.start + link.length), QTextCursor::KeepAnchor);
+        QTextCharFormat linkFormat;
+        linkFormat.setFontUnderline(true);
+        linkFormat.setForeground(palette().color(QPalette::Link));
+        span.mergeCharFormat(linkFormat);
+    }
 
     if (scrollLocked_) {
         scroll->setValue(qMax(0, firstVisible - leaving));
