@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "common/gameconstants.h"
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 #include "protocol/messageframer.h"
 #include "testclient.h"
 
@@ -114,6 +114,10 @@ void EndToEndTest::commandLineAnsweredWithoutDisplay_data()
     QTest::newRow("name only") << QStringList{"Ann"} << 2 << false << (usage + QStringList{"a name alone"});
     QTest::newRow("name and address") << QStringList{"Ann", "127.0.0.1"} << 2 << false
                                       << (usage + QStringList{"a name and an address"});
+    QTest::newRow("an unknown option") << QStringList{"--foo"} << 2 << false
+                                       << (usage + QStringList{"unknown option '--foo'"});
+    QTest::newRow("an option among the words") << QStringList{"Ann", "127.0.0.1", "-t"} << 2 << false
+                                                << (usage + QStringList{"unknown option '-t'"});
 }
 
 // Answered before the application object exists: with a display system that has no display to
@@ -163,7 +167,7 @@ void EndToEndTest::hostAndJoinerMeetAndPart()
 
     RawClient watcher(port);
     QTRY_VERIFY_WITH_TIMEOUT(watcher.has("CMD_sendlogininfo+3"), 10000);
-    watcher.send(MessageBuilder("CMD_logininfo").field(3).field(game::kVersionText).field("Spy").finish());
+    watcher.send(wire::LoginInfo{3, game::kVersionText, "Spy"}.encode());
     QTRY_VERIFY(watcher.has("CMD_existingplayers+1+Ann"));
     QTRY_VERIFY(watcher.has("CMD_existingplayers+2+Bob"));
     QTRY_VERIFY(watcher.has("CMD_newplayerinfo+3+Spy"));

@@ -51,7 +51,8 @@ std::string helpText()
             "Environment:\n"
             "  MORVELLO_PORT       the TCP port to host on and to join (default " + port + ")\n"
             "  MORVELLO_DIR        the directory of the settings and tally files\n"
-            "  MORVELLO_SEED       a fixed seed for the dice, for reproducible games and bug reports\n"
+            "  MORVELLO_SEED       a fixed seed for the dice, for replays and bug reports; not\n"
+            "                      for real games, since the seed tells every roll\n"
             "  MORVELLO_ECHO_CHAT  1 copies every chat line to standard output as \"chat: <line>\"\n"
             "  MORVELLO_LOBBY_URL  where the lobby window downloads the lobby installer from\n"
             "                      (http or https; the built-in address is https only)\n"
@@ -81,6 +82,14 @@ std::string usageText(int words)
     return text;
 }
 
+std::string unknownOptionText(const char *word)
+{
+    std::string text = std::string("morvello: unknown option '") + word + "'\n";
+    text += kWays;
+    text += "Try 'morvello --help' for more.\n";
+    return text;
+}
+
 std::optional<int> handle(int argc, const char *const argv[])
 {
     const int words = argc - 1;
@@ -90,6 +99,12 @@ std::optional<int> handle(int argc, const char *const argv[])
             return print(helpText(), stdout, 0);
         if (std::strcmp(first, "--version") == 0)
             return print(versionText(), stdout, 0);
+    }
+    // A word that looks like an option is a mistyped one, not a name, an address or a host flag
+    // (a fourth and later word is ignored).
+    for (int word = 1; word <= words && word <= 3; ++word) {
+        if (argv[word][0] == '-')
+            return print(unknownOptionText(argv[word]), stderr, 2);
     }
     if (words == 1 || words == 2)
         return print(usageText(words), stderr, 2);

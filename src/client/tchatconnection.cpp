@@ -12,7 +12,7 @@
 
 #include "client/clienttexts.h"
 #include "common/environment.h"
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
@@ -121,8 +121,8 @@ void Tchat::sockInfo()
     if (fullBox_ || fullSeen_)
         return;
     for (const QByteArray &entry : receivedlist()) {
-        const std::optional<Command> command = splitCommand(entry);
-        if (command && command->word == "CMD_full") {
+        const std::optional<wire::Entry> command = wire::readEntry(entry);
+        if (command && command->word == wire::Word::full) {
             gamefull();
             return;
         }

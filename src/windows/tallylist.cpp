@@ -1,6 +1,7 @@
 #include "windows/tallylist.h"
 
 #include "ui/pictures.h"
+#include "tally/sharedtally.h"
 #include "tally/tallyfile.h"
 #include "ui/plaintext.h"
 
@@ -73,7 +74,7 @@ Ttallylist::Ttallylist(QWidget *parent, const QString &path)
     setWindowTitle(QStringLiteral("Morvello - Tally List"));
     resize(470, 360);
 
-    TallyFile::Loaded loaded = TallyFile::load(doit, path_);
+    TallyFile::Loaded loaded = SharedTally::load(doit, path_);
     canSave_ = loaded.canSave;
     if (loaded.found) {
         stringgrid_scores = std::move(loaded.table);
@@ -230,9 +231,31 @@ void Ttallylist::loadtally()
     showOwnTotals();
     filling_ = true;
     listbox_tally->clear();
+    shownNames_.clear();
     filling_ = false;
     for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
         addTallyItem(stringgrid_scores.cell(TallyTable::kName, row));
+}
+
+void Ttallylist::showTable()
+{
+    if (!built_)
+        return;
+    QStringList names;
+    for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
+        names.append(stringgrid_scores.cell(TallyTable::kName, row));
+    if (names != shownNames_) {
+        // Another copy added or deleted an opponent: the list follows, keeping the selection.
+        const QString selected = shownNames_.value(listbox_tally->currentRow());
+        loadtally();
+        listbox_tally->setCurrentRow(stringgrid_scores.find(selected) - 1);
+        filling_ = true;
+        for (int i = 0; i < checklist_->count(); ++i)
+            checklist_->item(i)->setCheckState(isTallied(currentPlayers_.value(i)) ? Qt::Checked : Qt::Unchecked);
+        filling_ = false;
+    }
+    showOwnTotals();
+    listbox_tallyClick();
 }
 
 void Ttallylist::showOwnTotals()
@@ -247,6 +270,7 @@ void Ttallylist::addTallyItem(const QString &name)
 {
     filling_ = true;
     listbox_tally->addItem(checkItem(name, true));
+    shownNames_.append(name);
     filling_ = false;
 }
 
@@ -342,6 +366,7 @@ void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
     }
     stringgrid_scores.moverow(index + 1);
     delete listbox_tally->takeItem(index);
+    shownNames_.removeAt(index);
     // The mark in "Players In Current Game" would otherwise claim a tally that is gone.
     filling_ = true;
     for (int i = 0; i < checklist_->count(); ++i) {
@@ -362,13 +387,15 @@ void Ttallylist::save()
 {
     if (!canSave_)
         return;
-    try {
-        TallyFile::save(doit, stringgrid_scores, path_);
-    } catch (const ELzrw1Exception &error) {
-        // Saving follows every game: the same failure is reported once.
-        if (canReport_ && problem_ != error.text())
-            report(error.text());
+    SharedTally::Saved saved = SharedTally::save(doit, stringgrid_scores, path_);
+    canSave_ = saved.canSave;
+    if (saved.written) {
+        stringgrid_scores = std::move(saved.table);
+        showTable();
     }
+    // Saving follows every game: the same failure is reported once.
+    if (!saved.problem.isEmpty() && canReport_ && problem_ != saved.problem)
+        report(saved.problem);
 }
 
 void Ttallylist::report(const QString &text)

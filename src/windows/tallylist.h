@@ -16,8 +16,9 @@ class QPushButton;
 
 // The tally window: the local player's totals and the records against the opponents the user
 // chose to tally. Created hidden at start-up and kept for the whole run; the tally is read when
-// the window is created and written after every change and when it is destroyed. The window's
-// contents are built when it is first shown or first needed, which spares the start-up.
+// the window is created, and every change is saved at once into the file as other copies of the
+// game may have left it (SharedTally), after which the window shows the merged tally. The
+// window's contents are built when it is first shown or first needed, which spares the start-up.
 class Ttallylist : public QWidget {
     Q_OBJECT
 
@@ -58,6 +59,8 @@ private:
     void buildContents();
     void buildWindow();
     void loadtally();
+    // Brings the window up to the table after a save merged in what other copies saved.
+    void showTable();
     void showOwnTotals();
     void addTallyItem(const QString &name);
     void save();
@@ -78,8 +81,9 @@ private:
     // Set while the lists are changed from code, so that only the user's clicks count.
     bool filling_ = false;
     Confirmation confirm_;
-    // The names in "Players In Current Game", row for row.
+    // The names in "Players In Current Game" and in "Players Being Tallied", row for row.
     QStringList currentPlayers_;
+    QStringList shownNames_;
 
     QListWidget *listbox_tally = nullptr;
     QListWidget *checklist_ = nullptr;
