@@ -41,7 +41,7 @@ struct ModelFixture : ClientModelFixture {
     }
 
     // Messages with '#' after each; "!roll", "!die N", "!score N", "!check N" (with the
-    // zero-score check) and "!watch" are the user's requests.
+    // zero-score check) and "!watch" are the user's requests, "!closed" the connection's end.
     void play(const QString &steps)
     {
         static const char *outcomes[] = {"Ignored", "Sent", "AskFirst", "ReleaseFirst"};
@@ -56,6 +56,8 @@ struct ModelFixture : ClientModelFixture {
                 got = commands.chooseCategory(number, step.startsWith(QLatin1String("!check")));
             else if (step == QLatin1String("!watch"))
                 commands.toggleJustWatch();
+            else if (step == QLatin1String("!closed"))
+                model.connectionClosed();
             else
                 model.apply(toWire(step));
             if (got)
@@ -138,8 +140,13 @@ void GameModelTest::turns_data()
                                                    << "die3=s1e;pos3=479,82;die5=o2e;pos5=425,146;sound=unsetdice";
     QTest::newRow("rollagain") << kOwnTurn + "!roll#" << "CMD_rollagain+#"
                                << "status=You need to roll the dice!;roll=1;canact=1;sound=error";
+    // A refusal gives the roll back while the turn's last roll allowed another.
     QTest::newRow("chooseagain") << kRolled + "!score 5#" << "CMD_chooseagain+#"
-                                 << "status=Invalid Choice, Choose Again!;canact=1;sound=error";
+                                 << "status=Invalid Choice, Choose Again!;canact=1;roll=1;sound=error";
+    QTest::newRow("chooseagain after the last roll") << kOwnTurn + "!roll#CMD_thedice+2+n+3+1+4#!score 5#"
+                                                     << "CMD_chooseagain+#" << "canact=1;roll=0";
+    QTest::newRow("rollagain after a roll that allows another") << kRolled + "!score 5#" << "CMD_rollagain+#"
+                                                                << "canact=1;roll=1";
     // ---- the card and the winner ----
     QTest::newRow("refresh: no status, no sound") << kSeated << "CMD_pscore+3+12+*+" + cells("- - 3 - - - - - - 9 - - 3 0 9 0") + "#"
                                                   << "card3=- - 3 - - - - - - 9 - - 3 0 9 0 = 12;status=Welcome to Morvello!;sound=";
@@ -165,6 +172,26 @@ void GameModelTest::turns_data()
     QTest::newRow("a new game ends watching") << kSeated + "CMD_justwatching+2+1#" << "CMD_startgame+1+f+false#" << "watch=0:0000";
     QTest::newRow("asked twice before the answer") << kOwnTurn << "!watch#!watch#" << "sent=CMD_justwatch+2+1|CMD_justwatch+2+1";
     QTest::newRow("play again") << kOwnTurn + "CMD_justwatching+2+1#" << "!watch#" << "sent=CMD_justwatch+2+2";
+
+    // ---- the roster, and a newcomer to a running game ----
+    QTest::newRow("a player who leaves keeps the announced total")
+        << kSeated + "CMD_pscore+3+12+*+" + cells("- - 3 - - - - - - 9 - - 3 0 9 0") + "#"
+        << "CMD_justwatching+3+1#CMD_playerdisconnected+3+Cy#"
+        << "name3=Kling;card3=- - 3 - - - - - - 9 - - 3 0 9 0 = 12;watch=0:0000;line=Cy disconnected.";
+    QTest::newRow("a first turn without a start: the computer's seats named")
+        << "CMD_sendlogininfo+3#CMD_existingplayers+1+Ann#CMD_newplayerinfo+3+Cy#" << "CMD_nextplayer+2+4+0+2#"
+        << "name1=Ann;name2=Klot;name3=Cy;name4=Klick;turn=Klot's turn.;round=Round: 4;rolls=2";
+
+    // ---- the end of the connection: why, and nothing more to play ----
+    QTest::newRow("removed") << kRolled << "CMD_playerdisconnected+2+Bob#!closed#!roll#!die 1#!score 5#"
+                             << "line=The host removed you from the game.;name2=Bob;outcome=Ignored;sent=;canact=0;"
+                                "roll=0;die1=o4";
+    QTest::newRow("the host closed") << kSeated << "CMD_playerdisconnected+1+Ann#!closed#"
+                                     << "line=The host has closed the game.;name1=";
+    QTest::newRow("lost") << kSeated << "!closed#" << "line=The connection to the host was lost.";
+    QTest::newRow("a notice that something followed is none") << kSeated << "CMD_playerdisconnected+1+Ann#CMD_chat+x#!closed#"
+                                                             << "line=The connection to the host was lost.";
+    QTest::newRow("full: its box says it") << "" << "CMD_full+#!closed#" << "line=";
 
     // ---- the user's requests ----
     QTest::newRow("roll") << kOwnTurn << "!roll#" << "outcome=Sent;sent=CMD_rolldice+2;roll=0;canact=0";

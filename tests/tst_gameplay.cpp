@@ -209,6 +209,9 @@ void GamePlayTest::soloGameByClicksAndKeys()
             QVERIFY(TestClient::waitUntil([&] {
                 return you.label(QStringLiteral("label_status"))->text() == QLatin1String("Invalid Choice, Choose Again!");
             }));
+            // The rolls left are still the user's, by the mouse too.
+            QVERIFY(you.shown("image_throwdice"));
+            QVERIFY(you.roll(false));
             you.click(QStringLiteral("score2_%1").arg(category));
             break;
         case 3: {
@@ -245,6 +248,19 @@ void GamePlayTest::soloGameByClicksAndKeys()
             server.setTimer1Interval(1);
             QVERIFY(you.press(kCategoryKey[category]));
             break;
+        case 5: {
+            // A new start in the middle of a game asks first; No (the default, Esc) plays on.
+            QVERIFY(you.ctrl(Qt::Key_N));
+            QMessageBox *box = you.chat.game().restartBox();
+            QVERIFY(box && box->isVisible());
+            QVERIFY(box->defaultButton() == box->button(QMessageBox::No));
+            QTest::keyClick(box, Qt::Key_Escape);
+            QTRY_VERIFY(!you.chat.game().restartBox());
+            QVERIFY(!you.gamestart.isVisible());
+            QVERIFY(you.roll(true));
+            QVERIFY(you.press(kCategoryKey[category]));
+            break;
+        }
         default:
             QVERIFY(you.roll(true));
             QVERIFY(you.press(kCategoryKey[category]));
@@ -258,6 +274,13 @@ void GamePlayTest::soloGameByClicksAndKeys()
     QCOMPARE(you.cardMismatch(server.engine()), QString());
     QCOMPARE(you.colour(QStringLiteral("score1_1")), QColor(128, 0, 0));
     QVERIFY(QFontInfo(you.label(QStringLiteral("label_score1"))->font()).bold());
+
+    // After the game a start asks nothing, nor does leaving a solo game.
+    QVERIFY(you.ctrl(Qt::Key_N));
+    QVERIFY(!you.chat.game().restartBox() && you.gamestart.isVisible());
+    you.gamestart.close();
+    you.action(QStringLiteral("Exit1"))->trigger();
+    QVERIFY(!you.chat.isVisible());
 }
 
 void GamePlayTest::spectatorWatchesAndHostManagesSeats()
@@ -281,6 +304,15 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     QCOMPARE(ann.popup(1), (QList<bool>{false, true, true}));
     QCOMPARE(ann.popup(3), (QList<bool>{true, true, true}));
     QCOMPARE(spy.popup(3), (QList<bool>{false, false, false}));
+    // Others play here: leaving would end their game, so Exit asks, and No stays.
+    QSignalSpy annClosed(&ann.chat, &Tchat::windowClosed);
+    ann.action(QStringLiteral("Exit1"))->trigger();
+    QMessageBox *exitBox = ann.chat.findChild<QMessageBox *>(QStringLiteral("box_exit"));
+    QVERIFY(exitBox && exitBox->isVisible());
+    QVERIFY(exitBox->defaultButton() == exitBox->button(QMessageBox::No));
+    exitBox->button(QMessageBox::No)->click();
+    QVERIFY(ann.chat.isVisible());
+    QCOMPARE(annClosed.size(), 0);
 
     bool spyCouldAct = false;
     connect(&spy.model(), &GameModel::boardChanged, this, [&] { spyCouldAct |= spy.model().canact(); });
@@ -323,6 +355,14 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     QVERIFY(seats[3]->waitForClosed());
     QVERIFY(TestClient::waitUntil([&] { return spy.model().seat(3).name == QLatin1String("Kling"); }));
     QCOMPARE(ann.label(QStringLiteral("label_playername3"))->text(), QStringLiteral("Kling"));
+
+    // Yes leaves.
+    ann.action(QStringLiteral("Exit1"))->trigger();
+    exitBox = ann.chat.findChild<QMessageBox *>(QStringLiteral("box_exit"));
+    QVERIFY(exitBox && exitBox->isVisible());
+    exitBox->button(QMessageBox::Yes)->click();
+    QCOMPARE(annClosed.size(), 1);
+    QVERIFY(!ann.chat.isVisible());
 }
 
 QTEST_MAIN(GamePlayTest)

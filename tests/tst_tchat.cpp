@@ -95,13 +95,16 @@ private slots:
     void onlyAHostingCopyListensBeyondThisMachine();
     void unreachableHostIsReportedInTheChat();
     void unknownHostNameIsReported();
-    void hostClosingEndsTheWindow();
+    void hostClosingLeavesTheWindow_data();
+    void hostClosingLeavesTheWindow();
     void oversizedInputClosesTheConnectionAndSaysWhy();
     void menuEntriesOpenTheirWindows();
     void copyTakesTheSelectionAsPlainText();
     void sideWindowsAnswerEscapeAndEnter();
     void inputLineSendsWithEnter_data();
     void inputLineSendsWithEnter();
+    void typingAfterAClickGoesToTheChatLine_data();
+    void typingAfterAClickGoesToTheChatLine();
     void phraseButtonsLockForAHundredTicks();
     void relayedLinesAreTextNotMarkup();
     void peerNamesAreShownAsText_data();
@@ -465,9 +468,10 @@ void TchatTest::rosterOfSeats()
     QCOMPARE(f.label(QStringLiteral("label_playername3"))->text(), QStringLiteral("Kling"));
     QCOMPARE(f.label(QStringLiteral("label_playername1"))->text(), QString());
     QCOMPARE(f.label(QStringLiteral("label_playername4"))->text(), QStringLiteral("Klick"));
-    QCOMPARE(f.label(QStringLiteral("label_score3"))->text(), QStringLiteral("0"));
     QVERIFY(f.label(QStringLiteral("image_eyes3"))->isHidden());
-    QCOMPARE(f.label(QStringLiteral("score3_4"))->text(), QStringLiteral("12"));  // the card stays
+    // The card stays, and so does the grand total the host announced for the seat.
+    QCOMPARE(f.label(QStringLiteral("score3_4"))->text(), QStringLiteral("12"));
+    QCOMPARE(f.label(QStringLiteral("label_score3"))->text(), QStringLiteral("57"));
     for (int line = 0; line < f.lines().size(); ++line) {
         for (const Run &run : runsOfLine(f.view(), line))
             QCOMPARE(run.colour, QColor(0, 0, 255));
@@ -684,8 +688,21 @@ void TchatTest::unknownHostNameIsReported()
     QVERIFY(f.chat.isVisible());
 }
 
-void TchatTest::hostClosingEndsTheWindow()
+void TchatTest::hostClosingLeavesTheWindow_data()
 {
+    QTest::addColumn<QByteArray>("lastWords");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("removed") << QByteArray("CMD_playerdisconnected+2+Bob#") << "The host removed you from the game.";
+    QTest::newRow("the host closed") << QByteArray("CMD_playerdisconnected+1+Ann#") << "The host has closed the game.";
+    QTest::newRow("lost") << QByteArray() << "The connection to the host was lost.";
+}
+
+void TchatTest::hostClosingLeavesTheWindow()
+{
+    QFETCH(QByteArray, lastWords);
+    QFETCH(QString, line);
+
     QTcpServer host;
     QVERIFY(host.listen(QHostAddress::LocalHost, 0));
     usePort(host.serverPort());
@@ -695,11 +712,27 @@ void TchatTest::hostClosingEndsTheWindow()
     f.chat.show();
     QTRY_VERIFY(host.hasPendingConnections());
     QTcpSocket *peer = host.nextPendingConnection();
-    QTRY_COMPARE(f.chat.sock()->state(), QAbstractSocket::ConnectedState);
+    peer->write(ff("CMD_sendlogininfo+2#CMD_existingplayers+1+Ann#CMD_newplayerinfo+2+Bob#CMD_startgame+1+f+false#"
+                   "CMD_nextplayer+2+1+0+0#")
+                + ff(lastWords.constData()));
+    peer->flush();
+    QTRY_VERIFY(f.label(QStringLiteral("image_throwdice"))->isVisible());
     peer->close();
-    QTRY_COMPARE(closed.size(), 1);
-    QVERIFY(!f.chat.isVisible());
+    // Whatever the host said last is read before the close is: the line says which close it was.
+    QTRY_COMPARE(f.lastLine(), line);
+    QCOMPARE(f.linesWith(line), QList<QColor>{QColor(0, 0, 255)});
+    QCOMPARE(f.chat.session().state(), ClientSession::State::Ended);
+    QVERIFY(f.chat.isVisible());
     QVERIFY(!openBox(&f.chat));
+    QCOMPARE(closed.size(), 0);
+    // The card and the names stay; the game's controls do nothing any more.
+    QCOMPARE(f.label(QStringLiteral("label_playername2"))->text(), QStringLiteral("Bob"));
+    QVERIFY(!f.label(QStringLiteral("image_throwdice"))->isVisible());
+    QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
+    f.sent.clear();
+    f.chat.image_throwdiceClick();
+    f.chat.JustWatch1Click();
+    QCOMPARE(f.sent.size(), 0);
 }
 
 void TchatTest::oversizedInputClosesTheConnectionAndSaysWhy()
@@ -847,6 +880,59 @@ void TchatTest::inputLineSendsWithEnter()
     QCOMPARE(f.sent.size(), sent.isEmpty() ? 0 : 1);
     if (!sent.isEmpty())
         QCOMPARE(f.sent.at(0).at(0).toByteArray(), sent);
+}
+
+void TchatTest::typingAfterAClickGoesToTheChatLine_data()
+{
+    QTest::addColumn<QString>("clicked");
+    QTest::newRow("a line of the chat") << "line";
+    QTest::newRow("a link in the chat") << "link";
+    QTest::newRow("the board") << "panel_board";
+    QTest::newRow("the card") << "panel_scorecard";
+}
+
+void TchatTest::typingAfterAClickGoesToTheChatLine()
+{
+    QFETCH(QString, clicked);
+
+    ChatFixture f;
+    f.chat.openAddress = [](const QString &) { return true; };
+    f.chat.setParameters({QStringLiteral("Ann"), QStringLiteral("x")});   // starts nothing
+    f.chat.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.chat));
+    f.deliver("CMD_sendlogininfo+1#");
+    f.chat.addlinetochat(QStringLiteral("Ann chats: see www.example.org now"), Qt::black);
+    f.sent.clear();
+    QPlainTextEdit *view = f.view();
+    auto *input = f.chat.findChild<QLineEdit *>(QStringLiteral("mychat"));
+    QTextCursor at(view->document());
+    at.setPosition(view->document()->lastBlock().position() + (clicked == QLatin1String("link") ? 18 : 3));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(at).center() + QPoint(1, 0));
+    if (clicked.startsWith(QLatin1String("panel_"))) {
+        QWidget *panel = f.chat.findChild<QWidget *>(clicked);
+        QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(5, 100));
+        panel->setFocus();
+        QCOMPARE(QApplication::focusWidget(), panel);
+    } else {
+        QCOMPARE(QApplication::focusWidget(), view);
+        // Reading keys stay with the chat view: it scrolls, and copies what the mouse selected.
+        for (Qt::Key key : {Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Down, Qt::Key_PageDown})
+            QTest::keyClick(view, key);
+        QTextCursor selection(view->document());
+        selection.setPosition(at.block().position());
+        selection.setPosition(at.block().position() + 3, QTextCursor::KeepAnchor);
+        view->setTextCursor(selection);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Ann"));
+        QCOMPARE(QApplication::focusWidget(), view);
+    }
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hi, Ann!"));
+    QCOMPARE(QApplication::focusWidget(), input);
+    QCOMPARE(input->text(), QStringLiteral("Hi, Ann!"));
+    QTest::keyClick(input, Qt::Key_Return);
+    QCOMPARE(f.sent.size(), 1);
+    QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_chat+1+Hi, Ann!|clBlack\xff"));
 }
 
 void TchatTest::phraseButtonsLockForAHundredTicks()

@@ -1,5 +1,6 @@
 #include "client/chatpanel.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -7,6 +8,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <algorithm>
 
 #include "client/clienttexts.h"
 #include "protocol/message.h"
@@ -137,4 +139,37 @@ void ChatInput::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+KeysToChatInput::KeysToChatInput(ChatInput *input, std::initializer_list<QWidget *> watched)
+    : QObject(input), input_(input)
+{
+    for (QWidget *widget : watched) {
+        if (widget)
+            widget->installEventFilter(this);
+    }
+}
+
+bool KeysToChatInput::typesIntoChat(const QKeyEvent &event)
+{
+    // Ctrl, Alt and Meta make a key a command (Copy, the game's keys), never text.
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter)
+        return true;
+    const QString text = event.text();
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
+bool KeysToChatInput::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || watched == input_)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (!typesIntoChat(*key))
+        return false;
+    input_->setFocus(Qt::OtherFocusReason);
+    QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), key->count());
+    QCoreApplication::sendEvent(input_, &typed);
+    return true;
 }

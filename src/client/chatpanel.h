@@ -3,8 +3,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
+#include <initializer_list>
 
 #include "session/chatlinks.h"
+
+class QKeyEvent;
 
 // The chat view `mainchat`: read-only lines, bold up to the first ":", each in its colour.
 // It keeps the newest kMaxLines lines and shows at most kMaxLineLength characters of one, so a
@@ -53,4 +56,24 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+};
+
+// Sends what is typed while a part of the window that takes no text has the focus (the chat
+// view, the board, the card) to the chat input, as if it had been typed there: printable keys
+// and Enter. Everything else (arrows, Page Up/Down, selection, Copy, the game's keys) stays
+// where it was pressed.
+class KeysToChatInput : public QObject {
+    Q_OBJECT
+
+public:
+    // Installs itself on each of the watched widgets; lives as long as the input.
+    KeysToChatInput(ChatInput *input, std::initializer_list<QWidget *> watched);
+
+    static bool typesIntoChat(const QKeyEvent &event);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    ChatInput *input_;
 };

@@ -21,6 +21,10 @@
 #include "ui/plaintext.h"
 
 const QString GameControls::kZeroScoreQuestion = QStringLiteral("Are you sure you want to score 0 for this catagory?");
+const QString GameControls::kRestartQuestion =
+    QStringLiteral("A game is running. Start a new game? The running game ends without a winner.");
+const QString GameControls::kExitQuestion =
+    QStringLiteral("Others are connected to your game. Exit and close the game for everyone?");
 
 namespace {
 
@@ -148,8 +152,22 @@ void GameControls::focusChat()
 
 void GameControls::button_startClick()
 {
-    if (!model_.ishost())
+    if (!model_.ishost() || model_.connectionEnded())
         return;
+    if (!model_.gameStarted()) {
+        showStartOptions();
+        return;
+    }
+    if (restartBox_)
+        return;
+    restartBox_ = askFirst(QStringLiteral("box_restart"), kRestartQuestion, [this] {
+        if (model_.ishost() && !model_.connectionEnded())
+            showStartOptions();
+    });
+}
+
+void GameControls::showStartOptions()
+{
     model_.noteStartOffered(false);
     if (gamestart_) {
         // The first time over the middle of the board; afterwards where the user left it.
@@ -210,25 +228,38 @@ QMessageBox *GameControls::zeroScoreBox() const
     return zeroBox_;
 }
 
+QMessageBox *GameControls::restartBox() const
+{
+    return restartBox_;
+}
+
+QMessageBox *GameControls::askFirst(const QString &name, const QString &text, std::function<void()> onYes)
+{
+    auto *box = PlainText::messageBox(QMessageBox::Question, ClientText::caption, text,
+                                     QMessageBox::Yes | QMessageBox::No, parts_.window);
+    box->setObjectName(name);
+    // A stray Enter changes nothing.
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, onYes = std::move(onYes)] {
+        if (box->clickedButton() == box->button(QMessageBox::Yes))
+            onYes();
+        focusChat();
+    });
+    box->open();
+    return box;
+}
+
 void GameControls::askZeroScore(int category)
 {
     if (zeroBox_)
         return;
-    auto *box = PlainText::messageBox(QMessageBox::Question, ClientText::caption, kZeroScoreQuestion,
-                                     QMessageBox::Yes | QMessageBox::No, parts_.window);
-    box->setObjectName(QStringLiteral("box_zeroscore"));
-    // A stray Enter scores nothing.
-    box->setDefaultButton(QMessageBox::No);
-    box->setEscapeButton(QMessageBox::No);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QMessageBox::finished, this, [this, box, category] {
+    zeroBox_ = askFirst(QStringLiteral("box_zeroscore"), kZeroScoreQuestion, [this, category] {
         // The turn may have moved on while the question stood.
-        if (box->clickedButton() == box->button(QMessageBox::Yes) && model_.myTurn() && model_.canact())
+        if (model_.myTurn() && model_.canact())
             sendscore(category);
-        focusChat();
     });
-    zeroBox_ = box;
-    box->open();
 }
 
 void GameControls::sendscore(int category)

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <array>
+#include <functional>
 
 class BoardView;
 class ClientCommands;
@@ -24,7 +26,8 @@ class Tgamestartform;
 // Keys (actions of the main window): Ctrl+N starts a game (hosting copy), Ctrl+R rolls,
 // Ctrl+1..Ctrl+5 hold or release die 1..5, Ctrl+J is Just Watch, F1..F12 choose the
 // categories in card order (F1 Ones .. F6 Sixes, F7 4 of a Kind .. F12 Freebie). The
-// zero-score box answers to Y, N, Enter (No) and Esc.
+// zero-score box answers to Y, N, Enter (No) and Esc, as do the questions before a new start
+// ends a running game and before a hosting copy's exit ends the others' game.
 class GameControls : public QObject {
     Q_OBJECT
 
@@ -58,6 +61,12 @@ public:
     void sendscore(int category);
     // The zero-score question while it is open.
     QMessageBox *zeroScoreBox() const;
+    // The question before a new start ends the running game, while it is open.
+    QMessageBox *restartBox() const;
+
+    // A Yes/No question over the main window, No the default and Esc's answer, not waited
+    // for: onYes runs when it is answered Yes.
+    QMessageBox *askFirst(const QString &name, const QString &text, std::function<void()> onYes);
 
     // ---- spectators and seats ----
     void JustWatch1Click();
@@ -71,12 +80,15 @@ public:
     ScoreCardView &card() const { return *cardView_; }
 
     static const QString kZeroScoreQuestion;
+    static const QString kRestartQuestion;
+    static const QString kExitQuestion;
 
 private:
     void wireClicks();
     void addKeys();
     QAction *key(const char *name, const QKeySequence &keys);
     void askZeroScore(int category);
+    void showStartOptions();
     void focusChat();
 
     GameModel &model_;
@@ -89,6 +101,7 @@ private:
     QPointer<Tgamestartform> gamestart_;
     bool gamestartPlaced_ = false;
     QPointer<QMessageBox> zeroBox_;
+    QPointer<QMessageBox> restartBox_;
     int popupSeat_ = 0;
     QAction *removeFromGame_ = nullptr;
     QAction *setToJustWatch_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -45,6 +46,8 @@ Tchat::Tchat(QWidget *parent)
     parts.startGame = StartGame1;
     parts.justWatch = JustWatch1;
     game_ = new GameControls(*model_, session_->commands(), session_->preferences(), parts, this);
+    // A click in the chat view, on the board or on the card must not swallow what is typed next.
+    new KeysToChatInput(mychat, {mainchat, parts.board, parts.card});
     connectModel();
     connectSettings();
     connectSession();
@@ -96,6 +99,17 @@ void Tchat::showEvent(QShowEvent *event)
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    // Leaving a hosting copy ends the game of everyone connected to it: File, Exit and the
+    // window's own close ask first.
+    if (!exitConfirmed_ && session_->exitNeedsAsking()) {
+        event->ignore();
+        if (!exitBox_)
+            exitBox_ = game_->askFirst(QStringLiteral("box_exit"), GameControls::kExitQuestion, [this] {
+                exitConfirmed_ = true;
+                close();
+            });
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         emit windowClosed();

@@ -176,7 +176,6 @@ private:
     void hosting(quint16 port);
     // The chat lines (and for some a message box) that say why a start failed.
     void startFailed(const ClientSession::StartFailure &failure);
-    void sockInfo();
     void gamefull();
     void showMessage(const QString &text);
     // The chat line that tells the hosting player how others join this game.
@@ -223,7 +222,8 @@ private:
     GameModel *model_ = nullptr;
     GameControls *game_ = nullptr;
     QPointer<QMessageBox> fullBox_;
-    bool fullSeen_ = false;
+    QPointer<QMessageBox> exitBox_;
+    bool exitConfirmed_ = false;
 
     ChatView *mainchat = nullptr;
     ChatInput *mychat = nullptr;

@@ -12,14 +12,15 @@
 
 #include "client/clienttexts.h"
 #include "common/environment.h"
-#include "protocol/catalogue.h"
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
 void Tchat::connectSession()
 {
     ClientConnection *connection = &session_->connection();
-    connect(connection, &ClientConnection::closed, this, &Tchat::sockInfo);
+    // The window outlives its connection: the chat says why it ended (GameModel) and the game
+    // can no longer be started from here.
+    connect(model_, &GameModel::connectionGone, this, [this] { StartGame1->setEnabled(false); });
     connect(connection, &ClientConnection::inputTooLong, this, [this] {
         addlinetochat(ClientText::inputTooLong.arg(MessageFramer::kMaxPending / 1024), kBlue);
     });
@@ -113,28 +114,10 @@ QString Tchat::joinHint(quint16 port)
     return hint;
 }
 
-void Tchat::sockInfo()
-{
-    // The host closed the connection or removed this client from the game. A full host
-    // closes right after saying so; that answer is still waiting in the queue and must be
-    // seen before the window goes.
-    if (fullBox_ || fullSeen_)
-        return;
-    for (const QByteArray &entry : receivedlist()) {
-        const std::optional<wire::Entry> command = wire::readEntry(entry);
-        if (command && command->word == wire::Word::full) {
-            gamefull();
-            return;
-        }
-    }
-    close();
-}
-
 void Tchat::gamefull()
 {
     if (fullBox_)
         return;
-    fullSeen_ = true;
     // Not waited for: the dispatcher and the sockets go on while the box is up.
     fullBox_ = PlainText::messageBox(QMessageBox::NoIcon, ClientText::caption, ClientText::gameFull, QMessageBox::Ok, this);
     fullBox_->setObjectName(QStringLiteral("box_gamefull"));

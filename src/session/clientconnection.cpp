@@ -44,6 +44,7 @@ ClientConnection::~ClientConnection()
 void ClientConnection::open(const QHostAddress &address, quint16 port)
 {
     wasConnected_ = false;
+    closePending_ = false;
     framer_.clear();
     sock_->connectToHost(address, port);
 }
@@ -72,9 +73,11 @@ quint16 ClientConnection::localPort() const
 
 void ClientConnection::sockRead()
 {
-    // While the queue is full the bytes wait in the socket, and then in the kernel.
-    while (!paused_ && sock_->bytesAvailable() > 0 && sock_->state() == QAbstractSocket::ConnectedState)
+    // While the queue is full the bytes wait in the socket, and then in the kernel. What the
+    // socket still holds after the host closed is read all the same.
+    while (!paused_ && sock_->bytesAvailable() > 0)
         receiveBytes(sock_->read(kReadBufferSize));
+    reportCloseWhenDone();
 }
 
 void ClientConnection::receiveBytes(QByteArrayView bytes)
@@ -120,6 +123,15 @@ void ClientConnection::sockError()
 
 void ClientConnection::sockClosed()
 {
+    closePending_ = true;
+    reportCloseWhenDone();
+}
+
+void ClientConnection::reportCloseWhenDone()
+{
+    if (!closePending_ || !receivedlist_.isEmpty() || sock_->bytesAvailable() > 0)
+        return;
+    closePending_ = false;
     emit closed();
 }
 
@@ -161,6 +173,7 @@ void ClientConnection::Timer1Timer()
             QTimer::singleShot(0, this, &ClientConnection::sockRead);
         }
         emit entryTaken(entry);
+        reportCloseWhenDone();
     }
     emit ticked();
     updateTimer1();

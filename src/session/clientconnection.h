@@ -66,7 +66,8 @@ signals:
     void connected();
     // The connection did not come up; errorText says why.
     void connectFailed(const QString &errorText);
-    // The host closed a connection that had been up ("Socket Closed").
+    // The host closed a connection that had been up ("Socket Closed"), reported once every
+    // message it sent before has been handed on: its last words tell why it closed.
     void closed();
     // The host sent a message too long to be one; the connection is closed.
     void inputTooLong();
@@ -82,6 +83,8 @@ private:
     void closeOversized();
     void updateTimer1();
     bool queueFull() const;
+    // Reports a close that waited for the queue, once the queue and the socket are empty.
+    void reportCloseWhenDone();
 
     QTcpSocket *sock_ = nullptr;
     QTimer *Timer1 = nullptr;
@@ -92,4 +95,5 @@ private:
     bool paused_ = false;
     bool ticksWanted_ = false;
     bool wasConnected_ = false;
+    bool closePending_ = false;
 };

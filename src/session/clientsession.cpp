@@ -31,6 +31,10 @@ ClientSession::ClientSession(const QString &settingsPath, QObject *parent)
     connect(connection_, &ClientConnection::ticked, this, [this] { connection_->setTicksWanted(commands_->tick()); });
     connect(connection_, &ClientConnection::connected, this, &ClientSession::connected);
     connect(connection_, &ClientConnection::connectFailed, this, &ClientSession::connectFailed);
+    connect(connection_, &ClientConnection::closed, model_, [this] { model_->connectionClosed(); });
+    connect(model_, &GameModel::connectionGone, this, [this] { setState(State::Ended); });
+    // The window says what the host sent; the model only stops the game.
+    connect(connection_, &ClientConnection::inputTooLong, model_, [this] { model_->connectionClosed(true); });
     connect(model_, &GameModel::loginAsked, this, [this] {
         commands_->sendloginfo();
         setState(State::LoggedIn);
@@ -114,6 +118,11 @@ void ClientSession::joinpress()
     commands_->setLoginName(model_->myname());
     setState(State::Connecting);
     connectTo(hostaddress_);
+}
+
+bool ClientSession::exitNeedsAsking() const
+{
+    return mode_ == Mode::Host && model_->ishost() && model_->othersConnected();
 }
 
 bool ClientSession::sendPhrase(int button)

@@ -20,12 +20,13 @@ class SpyListModel;
 //
 // Start-up reads the command line (processparams), hosts (hostpress) or joins (joinpress), and
 // goes Created -> Connecting -> LoggedIn; a start that cannot go on ends in Failed, with the
-// reason as a StartFailure.
+// reason as a StartFailure. A connection that closes after the login leaves the session in
+// Ended: the model keeps what it showed, and the chat says why it ended.
 class ClientSession : public QObject {
     Q_OBJECT
 
 public:
-    enum class State { Created, Connecting, LoggedIn, Failed };
+    enum class State { Created, Connecting, LoggedIn, Failed, Ended };
     // What the command line asks for; Incomplete (one or two words) starts nothing.
     enum class Mode { Solo, Host, Join, Incomplete };
 
@@ -66,6 +67,10 @@ public:
     // Switches the host's listener on and connects to it; false when the listener failed.
     bool hostpress();
     void joinpress();
+
+    // Leaving a hosting copy while others are connected to it ends their game: the window asks
+    // first. (A new start while a game runs asks too, also in a solo game: GameControls.)
+    bool exitNeedsAsking() const;
 
     // Phrase button 1..10 sends its phrase, unless the phrase lock holds; true when sent.
     bool sendPhrase(int button);

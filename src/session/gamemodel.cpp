@@ -79,6 +79,16 @@ QString GameModel::nameOfSlot(int slot) const
     return QString();
 }
 
+bool GameModel::othersConnected() const
+{
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
+        if (seat != myseat_ && seats_[std::size_t(seat)].present)
+            return true;
+    }
+    return std::any_of(spectators_.begin(), spectators_.end(),
+                       [this](const SpectatorView &spy) { return spy.slot != myseat_; });
+}
+
 QString GameModel::announcedName() const
 {
     return myseat_ == 0 ? QString() : nameOfSlot(myseat_);
@@ -120,6 +130,8 @@ void GameModel::apply(const QByteArray &entry)
         return;
     using wire::Word;
     const QByteArrayView data = command->data;
+    // A notice of a close holds only while nothing follows it: a host that closes sends it last.
+    closeNotice_ = CloseNotice::None;
     switch (command->word) {
     case Word::sendlogininfo: handle(entry, wire::LoginAsk::decode(data), &GameModel::sendloginfo); break;
     case Word::chat:
@@ -136,7 +148,10 @@ void GameModel::apply(const QByteArray &entry)
     case Word::startgame: handle(entry, wire::GameStart::decode(data), &GameModel::startthegame); break;
     case Word::nextplayer: handle(entry, wire::NextPlayer::decode(data), &GameModel::getnextplayer); break;
     case Word::winner: handle(entry, wire::Winner::decode(data), &GameModel::winner); break;
-    case Word::full: emit gameFull(); break;
+    case Word::full:
+        closeNotice_ = CloseNotice::Full;
+        emit gameFull();
+        break;
     case Word::justwatching: handle(entry, wire::WatchChanged::decode(data), &GameModel::justwatching); break;
     case Word::thedice: handle(entry, wire::Roll::decode(data), &GameModel::thedice); break;
     case Word::setdice:
@@ -208,6 +223,7 @@ void GameModel::newplayerinfo(const wire::PlayerInfo &info)
         line(slot == myseat_ ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     } else {
         seats_[std::size_t(slot)].name = name;
+        seats_[std::size_t(slot)].present = true;
     }
     emit rosterChanged();
     emit sound(QStringLiteral("entered"));
@@ -218,11 +234,22 @@ void GameModel::playerdisconnected(const wire::PlayerLeft &left)
     const int slot = left.slot;
     const QString name = nameShown(left.name);
 
+    // The host names this user's own slot only when it removes the user, just before it
+    // closes the connection; the window keeps the seat and the card as they stand.
+    if (slot == myseat_) {
+        closeNotice_ = CloseNotice::Removed;
+        return;
+    }
+    // Slot 1 is the hosting user's: it leaves when the hosting copy closes the game.
+    if (slot == 1)
+        closeNotice_ = CloseNotice::HostClosed;
     if (game::isSeat(slot)) {
         SeatView &s = seats_[std::size_t(slot)];
         line(s.name + QStringLiteral(" disconnected."));
         s.name = s.computerName;
-        s.total = QStringLiteral("0");
+        s.present = false;
+        // The seat keeps its points for the rest of the game, so its grand total stays what
+        // the host last announced, as the column's totals do.
         s.watching = false;
         emit cardChanged(slot);
     }
@@ -307,8 +334,9 @@ void GameModel::winner(const wire::Winner &winner)
     line(names + suffix);
     turnText_ = QStringLiteral("Winner's Score Card");
     winnerText_ = names + suffix;
-    if (ishost_)
+    if (ishost_ && !connectionEnded_)
         startOffered_ = true;
+    gameStarted_ = false;
     emit headChanged();
     emit boardChanged();
     emit sound(QStringLiteral("gameover"));
@@ -331,16 +359,21 @@ void GameModel::startthegame(const wire::GameStart &start)
     const QString suffix = bonusShown_ ? QStringLiteral(" BONUS DICE") : QString();
     line(nameOfSlot(start.starter) + (teamGame_ ? QStringLiteral(" has started a TEAM") : QStringLiteral(" has started a"))
          + suffix + QStringLiteral(" game."));
-    for (int seat = 2; seat <= game::kSeats; ++seat) {
-        SeatView &s = seats_[std::size_t(seat)];
-        if (s.name == kWaiting)
-            s.name = s.computerName;
-    }
+    nameComputerSeats();
     for (int seat = 1; seat <= game::kSeats; ++seat)
         seats_[std::size_t(seat)].watching = false;
     emit rosterChanged();
     emit justWatchChanged();
     emit boardChanged();
+}
+
+void GameModel::nameComputerSeats()
+{
+    for (int seat = 2; seat <= game::kSeats; ++seat) {
+        SeatView &s = seats_[std::size_t(seat)];
+        if (s.name == kWaiting)
+            s.name = s.computerName;
+    }
 }
 
 void GameModel::setbonusdice(const wire::BonusDie &bonus)
@@ -354,6 +387,14 @@ void GameModel::getnextplayer(const wire::NextPlayer &next)
 {
     const int seat = next.seat;
 
+    // A turn without a start heard first: this client joined a game that was running, and
+    // the seats nobody has taken are the computer's, as they were since that game began.
+    if (!gameStarted_) {
+        gameStarted_ = true;
+        nameComputerSeats();
+        emit rosterChanged();
+    }
+    lastRollAgain_ = true;
     for (int die = 1; die <= kDice; ++die)
         dice_[std::size_t(die)].pos = kDiceStart[die];
     turnseat_ = seat;
@@ -383,9 +424,9 @@ void GameModel::thedice(const wire::Roll &roll)
     rolls_ = roll.rolls;
     for (int i = 0; i < roll.count; ++i)
         placedice(roll.dice[std::size_t(i)].die, roll.dice[std::size_t(i)].face);
-    if (roll.again && seat == myseat_)
-        rollOffered_ = true;
     if (seat == myseat_) {
+        lastRollAgain_ = roll.again;
+        rollOffered_ = roll.again;
         canact_ = true;
         emit sound(QStringLiteral("dice2"));
     } else {
@@ -425,11 +466,13 @@ void GameModel::moveDie(const wire::DieMoved &moved)
     emit sound(held ? QStringLiteral("setdice") : QStringLiteral("unsetdice"));
 }
 
+// A refused request gives the turn back as it stood: the roll is offered again while the
+// turn's last roll allowed another, or no roll was made yet.
 void GameModel::rollagain()
 {
     setStatus(QStringLiteral("You need to roll the dice!"));
-    rollOffered_ = true;
     canact_ = true;
+    rollOffered_ = myTurn() && (rolls_ == 0 || lastRollAgain_);
     emit boardChanged();
     emit sound(QStringLiteral("error"));
 }
@@ -438,6 +481,8 @@ void GameModel::chooseagain()
 {
     setStatus(QStringLiteral("Invalid Choice, Choose Again!"));
     canact_ = true;
+    rollOffered_ = myTurn() && (rolls_ == 0 || lastRollAgain_);
+    emit boardChanged();
     emit sound(QStringLiteral("error"));
 }
 
@@ -470,8 +515,32 @@ void GameModel::noteScoreSent()
 
 void GameModel::noteStartOffered(bool offered)
 {
-    startOffered_ = offered;
+    startOffered_ = offered && !connectionEnded_;
     emit boardChanged();
+}
+
+void GameModel::connectionClosed(bool explained)
+{
+    if (connectionEnded_)
+        return;
+    connectionEnded_ = true;
+    loggedin_ = false;
+    canact_ = false;
+    rollOffered_ = false;
+    startOffered_ = false;
+    for (int die = 1; die <= kDice; ++die)
+        dice_[std::size_t(die)].enabled = false;
+    if (!explained) {
+        switch (closeNotice_) {
+        case CloseNotice::Removed: line(QStringLiteral("The host removed you from the game.")); break;
+        case CloseNotice::HostClosed: line(QStringLiteral("The host has closed the game.")); break;
+        case CloseNotice::Full: break;   // its own box says so
+        case CloseNotice::None: line(QStringLiteral("The connection to the host was lost.")); break;
+        }
+    }
+    emit boardChanged();
+    emit headChanged();
+    emit connectionGone();
 }
 
 void GameModel::setStatus(const QString &text)

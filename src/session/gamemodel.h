@@ -21,6 +21,7 @@ struct SeatView {
     QString name;                        // "<Waiting>" until someone or the computer sits here
     QString computerName;                // who plays the seat when nobody does (empty for seat 1)
     bool watching = false;               // just watching: the host plays the seat
+    bool present = false;                // a player is connected here, as the host announced
     QString total = QStringLiteral("0"); // grand total as the host sent it
     std::array<int, rules::kCellCount + 1> cells{};  // cells 1..16; kEmptyCell when empty
 };
@@ -81,6 +82,10 @@ public:
     int myseat() const { return myseat_; }
     bool loggedin() const { return loggedin_; }
     bool isSpectator() const { return myseat_ > game::kSeats; }
+    // The connection to the host has ended; nothing more can be sent or played.
+    bool connectionEnded() const { return connectionEnded_; }
+    // Someone besides the user is at the table, in a seat or watching.
+    bool othersConnected() const;
     // The own name as the host announced it, which the wire may have changed.
     QString announcedName() const;
 
@@ -94,6 +99,7 @@ public:
     int bonusdie() const { return bonusdie_; }
     bool bonusShown() const { return bonusShown_; }
     bool teamGame() const { return teamGame_; }
+    // A game runs: from its start (or, for a newcomer, the first turn it hears of) to its winner.
     bool gameStarted() const { return gameStarted_; }
     int rolls() const { return rolls_; }
     bool rollOffered() const { return rollOffered_; }
@@ -119,6 +125,11 @@ public:
     void noteStartOffered(bool offered);
     void setStatus(const QString &text);
 
+    // The connection closed after its last message was applied. Says in the chat why, as far
+    // as the host said it (unless `explained`, when the caller has said so already), and stops
+    // the game's controls; the window, the chat and the card stay as they are.
+    void connectionClosed(bool explained = false);
+
     // The computer seat hint, the spectators' entry text, the chat colours.
     static QString spyEntry(int slot, const QString &name);
 
@@ -135,6 +146,8 @@ signals:
     // The host announced the user's own connection ("You are Connected."): the settings are read.
     void ownLogin();
     void gameFull();
+    // The connection ended (connectionClosed).
+    void connectionGone();
     // A game ended: who won, and against whom, for the tally.
     void gameFinished(const GameResult &result);
     // The user scored a five of a kind above 0.
@@ -164,6 +177,8 @@ private:
     void winner(const wire::Winner &winner);
 
     void clearall();
+    // Seats 2..4 that nobody has taken yet show the computer player who holds them.
+    void nameComputerSeats();
     void placedice(int die, int face);
     QString nameOfSlot(int slot) const;
     void line(const QString &text, ColorText::Value color = ColorText::kBlue) { emit chatLine(text, color); }
@@ -172,6 +187,11 @@ private:
     bool ishost_ = false;
     int myseat_ = 0;
     bool loggedin_ = false;
+    bool connectionEnded_ = false;
+    // What the host's last message said about a close that is to follow: this user removed
+    // from the game, the hosting copy leaving, or the table full.
+    enum class CloseNotice { None, Removed, HostClosed, Full };
+    CloseNotice closeNotice_ = CloseNotice::None;
     std::array<SeatView, game::kSeats + 1> seats_;
     QList<SpectatorView> spectators_;
 
@@ -183,6 +203,7 @@ private:
     bool gameStarted_ = false;
     int rolls_ = 0;
     bool rollOffered_ = false;
+    bool lastRollAgain_ = true;   // the own turn's last roll allowed another (or none was made)
     bool startOffered_ = false;
     bool justWatching_ = false;
     OwnColumn ownColumn_ = OwnColumn::Initial;
