@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QNetworkInterface>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "client/clienttexts.h"
@@ -66,16 +67,39 @@ void Tchat::hosting(quint16 port)
     StartGame1->setEnabled(true);
 }
 
+namespace {
+
+// A word as a shell reads it back: quoted when it holds anything but plain letters and signs.
+QString shellWord(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._:@/-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace
+
 void Tchat::startFailed(const ClientSession::StartFailure &failure)
 {
     using Kind = ClientSession::StartFailure::Kind;
     switch (failure.kind) {
     case Kind::PortInUse:
         showMessage(failure.detail);
+    {
         addlinetochat(ClientText::portInUse.arg(failure.port), kBlue);
-        addlinetochat(ClientText::pickAnotherPort.arg(failure.port == 65535 ? failure.port - 1 : failure.port + 1),
-                      kBlue);
+        const quint16 other = failure.port == 65535 ? failure.port - 1 : failure.port + 1;
+        // The hint starts the same kind of game again: a hosting copy's hosts.
+        if (session_->mode() == ClientSession::Mode::Solo)
+            addlinetochat(ClientText::pickAnotherPortSolo.arg(other), kBlue);
+        else
+            addlinetochat(ClientText::pickAnotherPortHost.arg(other)
+                              .arg(shellWord(model_->myname()), shellWord(session_->hostaddress())),
+                          kBlue);
         return;
+    }
     case Kind::CannotListen:
         showMessage(failure.detail);
         addlinetochat(ClientText::cannotListen.arg(failure.port).arg(failure.detail), kBlue);
