@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/gameconstants.h"
 #include "host/hostengine.h"
 #include "rules/dicerandom.h"
 
