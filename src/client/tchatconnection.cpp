@@ -14,6 +14,7 @@
 #include "client/clienttexts.h"
 #include "common/environment.h"
 #include "protocol/catalogue.h"
+#include "windows/tallylist.h"
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
@@ -28,8 +29,8 @@ void Tchat::connectSession()
     connect(session_, &ClientSession::starting, this, &Tchat::starting);
     connect(session_, &ClientSession::hosting, this, &Tchat::hosting);
     connect(session_, &ClientSession::startFailed, this, &Tchat::startFailed);
-    connect(session_, &ClientSession::startFailed, this, &Tchat::offerLobbyNow);
-    connect(model_, &GameModel::ownLogin, this, &Tchat::offerLobbyNow);
+    connect(session_, &ClientSession::startFailed, this, &Tchat::startSettled);
+    connect(model_, &GameModel::ownLogin, this, &Tchat::startSettled);
 }
 
 void Tchat::processparams()
@@ -50,12 +51,16 @@ void Tchat::starting(ClientSession::Mode mode)
     lobbyOfferDue_ = true;
 }
 
-void Tchat::offerLobbyNow()
+void Tchat::startSettled()
 {
-    if (!lobbyOfferDue_)
-        return;
-    lobbyOfferDue_ = false;
-    QTimer::singleShot(0, this, &Tchat::showLobbyOffer);
+    // What the first paint and the connection do not need comes now: the tally (whose lock
+    // costs a write to the disk) and the lobby offer.
+    if (windows_.tally)
+        QTimer::singleShot(0, windows_.tally, &Ttallylist::loadtallyfile);
+    if (lobbyOfferDue_) {
+        lobbyOfferDue_ = false;
+        QTimer::singleShot(0, this, &Tchat::showLobbyOffer);
+    }
 }
 
 void Tchat::hosting(quint16 port)
