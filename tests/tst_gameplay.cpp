@@ -101,14 +101,13 @@ struct Player : StartForm, ChatFixture {
     QString cardMismatch(const HostEngine &engine) const
     {
         for (int seat = 1; seat <= 4; ++seat) {
-            const tplayer &p = engine.players[std::size_t(seat)];
             for (int cell = 1; cell <= 16; ++cell) {
-                const int v = p.scores[std::size_t(cell)];
+                const int v = engine.turn().card(seat)[std::size_t(cell)];
                 const QString name = QStringLiteral("score%1_%2").arg(seat).arg(cell);
                 if (label(name)->text() != (v == rules::kEmptyCell ? QString() : QString::number(v)))
                     return name;
             }
-            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(p.total))
+            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(engine.turn().total(seat)))
                 return QStringLiteral("label_score%1").arg(seat);
         }
         return QString();
@@ -298,6 +297,7 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     }
     Player spy(nullptr, {QStringLiteral("Spy"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     QVERIFY(spy.loggedIn("P4", 4));
+    QVERIFY(ann.loggedIn("P4", 4));   // each client takes the roster in its own time
     QCOMPARE(spy.model().myseat(), 5);
     QVERIFY(!spy.action(QStringLiteral("StartGame1"))->isEnabled() && !spy.shown("button_start"));
     // The hosting user may act on the others' seats but not remove its own; others on none.
