@@ -363,6 +363,10 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     exitBox->button(QMessageBox::Yes)->click();
     QCOMPARE(annClosed.size(), 1);
     QVERIFY(!ann.chat.isVisible());
+    // The hosting copy's last words reach the spectator, whose window stays with the final card.
+    server.closeTable();
+    QTRY_COMPARE(spy.lastLine(), QStringLiteral("The host has closed the game."));
+    QVERIFY(spy.chat.isVisible() && spy.shown("label_winner"));
 }
 
 QTEST_MAIN(GamePlayTest)

@@ -50,7 +50,9 @@ int main(int argc, char *argv[])
     windows.download = &download;
     chat.setWindows(windows);
     chat.setParameters(QApplication::arguments().mid(1));
-    QObject::connect(&chat, &Tchat::windowClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // The host's last words to the others go out before the application ends.
+    QObject::connect(&chat, &Tchat::windowClosed, &server, &TServer::closeTable, Qt::QueuedConnection);
+    QObject::connect(&server, &TServer::tableClosed, &app, &QApplication::quit, Qt::QueuedConnection);
 
     chat.show();
     return app.exec();

@@ -40,6 +40,10 @@ public:
     // The clean-up after a slot's connection has closed: tells the others, frees the slot and
     // passes the turn when the seat on turn left. Safe to call more than once for one close.
     void slotClosed(int slot);
+    // What a slot and the others hear before the host closes connections itself: the slot
+    // that is removed, and everyone when the hosting copy closes the game.
+    void tellRemoved(int slot) { table_.tellRemoved(slot); }
+    void tellHostLeaving() { table_.tellHostLeaving(); }
 
     // Dispatches one queue entry that arrived on the connection of fromSlot. fromHostUser is
     // true when that connection is the hosting user's own client. Every client message names

@@ -59,6 +59,19 @@ bool Table::close(int slot)
     return true;
 }
 
+void Table::tellRemoved(int slot)
+{
+    if (loggedIn(slot))
+        sendTo(slot, wire::PlayerLeft{slot, name(slot)}.encode());
+}
+
+void Table::tellHostLeaving()
+{
+    const QByteArray notice = wire::PlayerLeft{1, name(1)}.encode();
+    for (int slot = 2; slot <= numslots_; ++slot)
+        sendTo(slot, notice);
+}
+
 bool Table::login(const wire::LoginInfo &login)
 {
     const int slot = login.slot;

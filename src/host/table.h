@@ -41,6 +41,13 @@ public:
     // a second report of the same close.
     bool close(int slot);
 
+    // The slot hears that the host removes it, in the message its leaving gives the others,
+    // before its connection is closed.
+    void tellRemoved(int slot);
+    // Every slot but the hosting user's hears that slot 1 leaves: the hosting copy closes the
+    // game.
+    void tellHostLeaving();
+
     // Names a connected slot (at most kMaxNameLength characters, no control characters) and
     // announces it; false when the slot is not connected.
     bool login(const wire::LoginInfo &login);

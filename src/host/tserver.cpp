@@ -95,8 +95,51 @@ quint16 TServer::serverPort() const
 
 void TServer::disconnectsock(int slot)
 {
-    if (game::isSlot(slot) && connections_[slot].sock)
-        closeSocket(connections_[slot].sock);
+    if (!game::isSlot(slot) || !connections_[slot].sock)
+        return;
+    // Without a word the removed player's window could not tell a removal from a lost line.
+    engine_.tellRemoved(slot);
+    closeSocket(connections_[slot].sock);
+}
+
+void TServer::closeTable()
+{
+    if (tableClosing_)
+        return;
+    tableClosing_ = true;
+    Sock1->close();
+    Timer1.stop();
+    socktimer.stop();
+    engine_.tellHostLeaving();
+    for (int slot = 1; slot <= game::kSlots; ++slot) {
+        QTcpSocket *socket = connections_[slot].sock;
+        if (!socket)
+            continue;
+        // Closed here for good: no clean-up runs for it, and nothing more is sent to it.
+        socket->disconnect(this);
+        connections_[slot].sock = nullptr;
+        queues_.discard(slot);
+        ++stillClosing_;
+        connect(socket, &QObject::destroyed, this, &TServer::oneLeftTheTable);
+        closeGracefully(socket);
+    }
+    if (stillClosing_ == 0) {
+        emit tableClosed();
+        return;
+    }
+    // A peer that does not read must not keep the hosting copy from ending.
+    QTimer::singleShot(kExitGraceMs, this, [this] {
+        if (stillClosing_ > 0) {
+            stillClosing_ = 0;
+            emit tableClosed();
+        }
+    });
+}
+
+void TServer::oneLeftTheTable()
+{
+    if (stillClosing_ > 0 && --stillClosing_ == 0)
+        emit tableClosed();
 }
 
 void TServer::setHostClient(const QHostAddress &address, quint16 port)

@@ -44,7 +44,14 @@ public:
     bool startListening(QString *errorText, quint16 port = Environment::gamePort(),
                         const QHostAddress &address = QHostAddress(QHostAddress::AnyIPv4)) override;
     quint16 serverPort() const;          // the port actually listened on (tests listen on 0)
+    // Closes a slot's connection, after telling a logged-in slot that it was removed.
     void disconnectsock(int slot) override;
+    // The hosting copy goes: every slot but the hosting user's hears that slot 1 leaves, the
+    // listener stops, nothing more is dispatched or played, and each connection closes once
+    // what was written to it has gone out (or after kExitGraceMs). tableClosed() follows, at
+    // once when nobody is connected.
+    void closeTable();
+    static constexpr int kExitGraceMs = 2000;
     // The local address and port of the hosting user's own client socket: the connection whose
     // far end is exactly this endpoint is the hosting user's. No other socket can have the
     // same endpoint while that one is connected; a port alone could be bound on another
@@ -70,6 +77,9 @@ public:
     void sendToSlot(int slot, const QByteArray &message) override;
     void setTimer1Enabled(bool enabled) override;
 
+signals:
+    void tableClosed();
+
 private slots:
     void Sock1Accept();
     void socktimerTimer();
@@ -89,6 +99,7 @@ private:
     void refuse(QTcpSocket *socket);
     void closeSocket(QTcpSocket *socket, CloseMode mode = CloseMode::Graceful);
     void loginTimedOut(QTcpSocket *socket);
+    void oneLeftTheTable();
     void log(const QByteArray &line);
     int slotOf(const QTcpSocket *socket) const;
     bool isHostUser(const QTcpSocket *socket) const;
@@ -105,6 +116,8 @@ private:
     QHostAddress hostClientAddress_;
     quint16 hostClientPort_ = 0;
     int loginTimeoutMs_ = kLoginTimeoutMs;
+    bool tableClosing_ = false;
+    int stillClosing_ = 0;   // connections closeTable() waits for
     // The host's own reports of closed connections, which any peer can provoke over and over.
     LogLimiter log_;
     HostEngine engine_;
