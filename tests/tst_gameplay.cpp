@@ -274,6 +274,7 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     }
     Player spy(nullptr, {QStringLiteral("Spy"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     QVERIFY(spy.loggedIn("P4", 4));
+    QVERIFY(ann.loggedIn("P4", 4));   // each client takes the roster in its own time
     QCOMPARE(spy.model().myseat(), 5);
     QVERIFY(!spy.action(QStringLiteral("StartGame1"))->isEnabled() && !spy.shown("button_start"));
     // The popups follow what each window has heard of the seats, which arrives in its own time.
