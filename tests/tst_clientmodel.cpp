@@ -487,6 +487,8 @@ void ClientModelTest::preferencesAreStoredAsChanged_data()
     QTest::newRow("action colour") << Change([](Preferences &p) { p.setActionColor(0x0080FF); }) << "Actioncolor"
                                    << "$000080FF";
     QTest::newRow("sounds off") << Change([](Preferences &p) { p.setPlaySounds(false); }) << "Playsounds" << "false";
+    QTest::newRow("hints on") << Change([](Preferences &p) { p.setShowHints(true); }) << "Showhints" << "true";
+    QTest::newRow("hints off unless chosen") << Change([](Preferences &p) { p.save(); }) << "Showhints" << "false";
     QTest::newRow("zero-score question unasked until read")
         << Change([](Preferences &p) { p.save(); }) << "Doublecheck" << "false";
     QTest::newRow("a menu change leaves the phrases")
@@ -514,6 +516,7 @@ void ClientModelTest::preferencesAreStoredAsChanged()
     QCOMPARE(reread.textColor(), used.textColor());
     QCOMPARE(reread.actionColor(), used.actionColor());
     QCOMPARE(reread.playSounds(), used.playSounds());
+    QCOMPARE(reread.showHints(), used.showHints());
     QCOMPARE(reread.phrases(), used.phrases());
 }
 

@@ -13,6 +13,9 @@
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
+#include "client/hintmarks.h"
+#include "client/hintview.h"
+#include "session/hintadvisor.h"
 #include "session/clientsettings.h"
 #include "rules/dicerandom.h"
 #include "ui/desktopcolor.h"
@@ -45,6 +48,9 @@ Tchat::Tchat(QWidget *parent)
     parts.startGame = StartGame1;
     parts.justWatch = JustWatch1;
     game_ = new GameControls(*model_, session_->commands(), session_->preferences(), parts, this);
+    hintView_ = new HintView(session_->hints(), *model_, label(QStringLiteral("label_hint")),
+                             findChild<HintMarks *>(QStringLiteral("hint_marks")), this);
+    connect(&session_->hints(), &HintAdvisor::problem, this, [this](const QString &text) { addlinetochat(text, kBlue); });
     connectModel();
     connectSettings();
     connectSession();
@@ -60,6 +66,7 @@ Tchat::~Tchat()
     disconnect(&session_->connection(), nullptr, this, nullptr);
     disconnect(model_, nullptr, this, nullptr);
     disconnect(&session_->preferences(), nullptr, this, nullptr);
+    disconnect(&session_->hints(), nullptr, this, nullptr);
 }
 
 void Tchat::setWindows(const TchatWindows &windows)

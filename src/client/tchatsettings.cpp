@@ -42,6 +42,7 @@ void Tchat::connectSettings()
     };
     connect(PlaySounds1, &QAction::triggered, this, &Tchat::PlaySounds1Click);
     connect(double1, &QAction::triggered, this, &Tchat::doubleClick);
+    connect(ShowHints1, &QAction::triggered, this, &Tchat::ShowHints1Click);
     connect(findChild<QAction *>(QStringLiteral("TextColor1")), &QAction::triggered, this, &Tchat::TextColor1Click);
     connect(findChild<QAction *>(QStringLiteral("ActionColor1")), &QAction::triggered, this,
             &Tchat::ActionColor1Click);
@@ -102,6 +103,7 @@ void Tchat::showSwitches()
 {
     PlaySounds1->setChecked(preferences().playSounds());
     double1->setChecked(preferences().doubleCheck());
+    ShowHints1->setChecked(preferences().showHints());
 }
 
 void Tchat::showPhrases()
@@ -120,6 +122,11 @@ void Tchat::PlaySounds1Click()
 void Tchat::doubleClick()
 {
     preferences().setDoubleCheck(!preferences().doubleCheck());
+}
+
+void Tchat::ShowHints1Click()
+{
+    preferences().setShowHints(!preferences().showHints());
 }
 
 void Tchat::TextColor1Click()

@@ -208,6 +208,7 @@ void GameModel::newplayerinfo(const wire::PlayerInfo &info)
         line(slot == myseat_ ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     } else {
         seats_[std::size_t(slot)].name = name;
+        seats_[std::size_t(slot)].person = true;
     }
     emit rosterChanged();
     emit sound(QStringLiteral("entered"));
@@ -222,6 +223,7 @@ void GameModel::playerdisconnected(const wire::PlayerLeft &left)
         SeatView &s = seats_[std::size_t(slot)];
         line(s.name + QStringLiteral(" disconnected."));
         s.name = s.computerName;
+        s.person = false;
         s.total = QStringLiteral("0");
         s.watching = false;
         emit cardChanged(slot);
@@ -281,6 +283,8 @@ void GameModel::pscore(const wire::Card &card)
     const bool scored = known && s.cells[std::size_t(category)] != rules::kEmptyCell;
     if (seat == myseat_ && category == rules::FiveKind && scored && !zero)
         emit ownFiveOfAKind();
+    if (known)
+        emit tagged(seat, category);
     if (zero)
         emit sound(QStringLiteral("noscore"));
     else if (category == rules::FiveKind)
@@ -338,6 +342,7 @@ void GameModel::startthegame(const wire::GameStart &start)
     }
     for (int seat = 1; seat <= game::kSeats; ++seat)
         seats_[std::size_t(seat)].watching = false;
+    emit newGame();
     emit rosterChanged();
     emit justWatchChanged();
     emit boardChanged();
@@ -372,6 +377,7 @@ void GameModel::getnextplayer(const wire::NextPlayer &next)
         ownColumn_ = OwnColumn::Green;
         emit sound(QStringLiteral("turn"));
     }
+    emit turnStarted(seat);
     emit headChanged();
     emit boardChanged();
     emit cardChanged(myseat_);

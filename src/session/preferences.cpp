@@ -88,6 +88,13 @@ void Preferences::setDoubleCheck(bool on)
     save();
 }
 
+void Preferences::setShowHints(bool on)
+{
+    values_.showHints = on;
+    emit switchesChanged();
+    save();
+}
+
 void Preferences::setPhrases(const QStringList &phrases)
 {
     for (int n = 1; n <= kPhrases; ++n)
