@@ -1,15 +1,16 @@
 #include "client/hintmarks.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QPaintEvent>
 
 namespace {
 
 // A warm glow that reads on the green cloth and on the wooden tray alike.
 const QColor kGlow(255, 214, 64);
 const QColor kEdge(255, 244, 170);
-// How far the glow reaches beyond a die, and the die's corner radius.
-constexpr qreal kReach = 5.0;
+// How far the glow reaches beyond a die, the die's size and its corner radius.
+constexpr int kReach = 6;
+constexpr int kDie = 32;
 constexpr qreal kCorner = 5.0;
 
 } // namespace
@@ -29,30 +30,45 @@ void HintMarks::setDice(const QList<QRect> &dice)
     // Both the old and the new outlines need painting over.
     QRegion dirty;
     for (const QRect &rect : dice_ + dice)
-        dirty += rect.adjusted(-int(kReach) - 2, -int(kReach) - 2, int(kReach) + 2, int(kReach) + 2);
+        dirty += rect.adjusted(-kReach, -kReach, kReach, kReach);
     dice_ = dice;
     update(dirty);
 }
 
-void HintMarks::paintEvent(QPaintEvent *)
+const QPixmap &HintMarks::glow()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (!glow_.isNull() && glow_.devicePixelRatio() == ratio)
+        return glow_;
+    const QRectF die(kReach, kReach, kDie, kDie);
+    glow_ = QPixmap((QSizeF(kDie + 2 * kReach, kDie + 2 * kReach) * ratio).toSize());
+    glow_.setDevicePixelRatio(ratio);
+    glow_.fill(Qt::transparent);
+    QPainter painter(&glow_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    // Wide and faint outside, narrow and bright at the die's edge.
+    const QRectF edge = die.adjusted(0.5, 0.5, -0.5, -0.5);
+    for (int step = 4; step >= 1; --step) {
+        const qreal spread = (kReach - 1) * step / 4.0;
+        QColor colour = kGlow;
+        colour.setAlphaF(0.10 + 0.16 * (4 - step));
+        painter.setPen(QPen(colour, 2.0));
+        painter.drawRoundedRect(edge.adjusted(-spread, -spread, spread, spread), kCorner + spread, kCorner + spread);
+    }
+    painter.setPen(QPen(kEdge, 1.2));
+    painter.drawRoundedRect(edge.adjusted(-1.5, -1.5, 1.5, 1.5), kCorner + 1.5, kCorner + 1.5);
+    return glow_;
+}
+
+void HintMarks::paintEvent(QPaintEvent *event)
 {
     if (dice_.isEmpty())
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(Qt::NoBrush);
     for (const QRect &rect : dice_) {
-        const QRectF die = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
-        // Wide and faint outside, narrow and bright at the die's edge.
-        for (int step = 4; step >= 1; --step) {
-            const qreal spread = kReach * step / 4.0;
-            QColor colour = kGlow;
-            colour.setAlphaF(0.10 + 0.16 * (4 - step));
-            painter.setPen(QPen(colour, 2.0));
-            painter.drawRoundedRect(die.adjusted(-spread, -spread, spread, spread), kCorner + spread,
-                                    kCorner + spread);
-        }
-        painter.setPen(QPen(kEdge, 1.2));
-        painter.drawRoundedRect(die.adjusted(-1.5, -1.5, 1.5, 1.5), kCorner + 1.5, kCorner + 1.5);
+        const QRect around = rect.adjusted(-kReach, -kReach, kReach, kReach);
+        if (event->region().intersects(around))
+            painter.drawPixmap(around.topLeft(), glow());
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPixmap>
 #include <QRect>
 #include <QWidget>
 
@@ -21,5 +22,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // One die's glow, drawn once at the screen's pixel ratio so that it is as sharp as a
+    // drawing, and stamped wherever a die is kept: every repaint of the board passes here.
+    const QPixmap &glow();
+
     QList<QRect> dice_;
+    QPixmap glow_;
 };
