@@ -105,14 +105,13 @@ struct Player : StartForm, ChatFixture {
     QString cardMismatch(const HostEngine &engine) const
     {
         for (int seat = 1; seat <= 4; ++seat) {
-            const tplayer &p = engine.players[std::size_t(seat)];
             for (int cell = 1; cell <= 16; ++cell) {
-                const int v = p.scores[std::size_t(cell)];
+                const int v = engine.turn().card(seat)[std::size_t(cell)];
                 const QString name = QStringLiteral("score%1_%2").arg(seat).arg(cell);
                 if (label(name)->text() != (v == rules::kEmptyCell ? QString() : QString::number(v)))
                     return name;
             }
-            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(p.total))
+            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(engine.turn().total(seat)))
                 return QStringLiteral("label_score%1").arg(seat);
         }
         return QString();
@@ -279,8 +278,13 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     }
     Player spy(nullptr, {QStringLiteral("Spy"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     QVERIFY(spy.loggedIn("P4", 4));
+    QVERIFY(ann.loggedIn("P4", 4));   // each client takes the roster in its own time
     QCOMPARE(spy.model().myseat(), 5);
     QVERIFY(!spy.action(QStringLiteral("StartGame1"))->isEnabled() && !spy.shown("button_start"));
+    // The popups follow what each window has heard of the seats, which arrives in its own time.
+    for (const char *name : {"P2", "P3", "P4"})
+        QVERIFY(ann.loggedIn(name, name[1] - '0'));
+    QVERIFY(spy.loggedIn("P3", 3));
     // The hosting user may act on the others' seats but not remove its own; others on none.
     QCOMPARE(ann.popup(1), (QList<bool>{false, true, true}));
     QCOMPARE(ann.popup(3), (QList<bool>{true, true, true}));
@@ -336,7 +340,7 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
         }
         QVERIFY(ann.press(kCategoryKey[ann.firstFreeCategory()]));
     }
-    QTRY_VERIFY(spy.shown("label_winner"));
+    QVERIFY(TestClient::waitUntil([&] { return spy.shown("label_winner"); }));
     QCOMPARE(spy.label(QStringLiteral("label_winner"))->text(), ann.label(QStringLiteral("label_winner"))->text());
     QCOMPARE(ann.cardMismatch(server.engine()), QString());
     QCOMPARE(spy.cardMismatch(server.engine()), QString());
