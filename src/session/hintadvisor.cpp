@@ -51,7 +51,7 @@ HintAdvisor::HintAdvisor(const GameModel &model, const Preferences &preferences,
         announced_ = false;
         cost_.clear();
         // No turn of the new game has begun: the last game's turn is not the own one.
-        turnScored_ = true;
+        turnOver_ = true;
         announceIfDue();
         refresh();
     });
@@ -171,7 +171,7 @@ void HintAdvisor::refresh()
     const rules::HintVariant variant = variantOf(model_);
     const rules::HintTable *table = preferences_.showHints() ? tables_.table(variant) : nullptr;
     const std::optional<rules::HintPosition> position =
-        table && !turnScored_ ? positionOf(model_) : std::nullopt;
+        table && !turnOver_ ? positionOf(model_) : std::nullopt;
 
     if (!preferences_.showHints()) {
         // Nothing to say.
@@ -204,7 +204,7 @@ void HintAdvisor::refresh()
 void HintAdvisor::turnStarted(int seat)
 {
     if (seat == model_.myseat()) {
-        turnScored_ = false;
+        turnOver_ = false;
         cost_.clear();
     }
     announceIfDue();
@@ -215,7 +215,7 @@ void HintAdvisor::tagged(int seat, int category)
 {
     if (seat != model_.myseat())
         return;
-    turnScored_ = true;
+    turnOver_ = true;
     const rules::HintTable *table = preferences_.showHints() ? tables_.table(variantOf(model_)) : nullptr;
     std::optional<rules::HintPosition> before = positionOf(model_);
     if (table && before) {

@@ -78,6 +78,6 @@ private:
     std::optional<rules::HintPosition> advised_;   // the position advice_ is for
     rules::HintVariant advisedVariant_ = rules::HintVariant::Plain;
     QString cost_;                                  // what the last own score cost, until the next own turn
-    bool turnScored_ = false;                       // the own turn has ended in a score
+    bool turnOver_ = true;                        // scored, or no own turn begun in this game
     bool announced_ = false;                        // in this game
 };
