@@ -85,7 +85,17 @@ void Tchat::showTextSize(int size)
 
 void Tchat::loadinifile()
 {
-    const ClientSettings settings = ClientSettings::read(Profile(ClientSettings::path()));
+    const Profile profile(ClientSettings::path());
+    if (!profile.problem().isEmpty() && !settingsProblemTold_) {
+        // Told once: the writes that follow are refused for the same reason, silently.
+        settingsProblemTold_ = true;
+        const QFileInfo file(profile.path());
+        addlinetochat(QStringLiteral("Your settings could not be read: the file %1 in %2 %3. The game uses its default "
+                                     "settings and leaves that file as it is.")
+                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), profile.problem()),
+                      kBlue);
+    }
+    const ClientSettings settings = ClientSettings::read(profile);
     showTextSize(settings.textSize);
     commands_->textColor = settings.textColor;
     commands_->actionColor = settings.actionColor;

@@ -11,15 +11,25 @@
 // enclosing quotes removed. Writing a key rewrites only that key's line (or adds one line, or
 // a section at the end), so other sections, comments, blank lines and line endings stay as
 // they were, byte for byte. A missing file reads as empty and is created by the first write.
+// A UTF-8 byte-order mark at the start is read as if absent and kept when writing.
+//
+// Only a regular file of at most kMaxFileSize bytes is read: anything else (a pipe, a device,
+// a link to one, a file hundreds of megabytes long) reads as empty, problem() says why, and
+// write() refuses to replace it.
 class Profile {
 public:
     using Entries = QList<std::pair<QString, QString>>;
+    // Far above any settings file a person or a program would write.
+    static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
     explicit Profile(const QString &path);
 
     const QString &path() const { return path_; }
     // Reads the file again, for a look at what another program wrote since.
     void reload();
+    // Why the file there was not read, as the end of a sentence naming it ("is not a regular
+    // file"); empty when it was read or is missing.
+    const QString &problem() const { return problem_; }
 
     QString readString(const QString &section, const QString &key, const QString &fallback = QString()) const;
     // The value as a decimal integer; the fallback when it is missing or not one.
@@ -41,5 +51,6 @@ public:
 private:
     QString path_;
     QByteArray contents_;
+    QString problem_;
     QString error_;
 };
