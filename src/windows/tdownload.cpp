@@ -1,6 +1,8 @@
 #include "windows/tdownload.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include "ui/background.h"
 #include "ui/jpegimage.h"
 #include "download/httpget.h"
+#include "download/partfile.h"
 #include "ui/plaintext.h"
 
 namespace {
@@ -41,6 +44,15 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
     return b;
 }
 
+// Why a program that exec refused will not run, in words a player can act on.
+QString whyNotRun(const QString &program, const QString &systemText)
+{
+    QFile file(program);
+    if (file.open(QIODevice::ReadOnly) && file.read(2) == "MZ")
+        return QStringLiteral("it is a Windows program, and this system cannot run that kind of program");
+    return systemText;
+}
+
 QFrame *panel(QWidget *parent, const char *name)
 {
     auto *frame = new QFrame(parent);
@@ -58,9 +70,20 @@ Tdownload::Tdownload(QWidget *parent)
     setWindowTitle(QStringLiteral("Download The Orlen42 Lobby"));
     setFont(QFont(QStringLiteral("Arial"), 8));
     applyTiledBackground(this);
-    launcher = [](const QString &program, const QStringList &arguments) {
-        return QProcess::startDetached(program, arguments);
+    launcher = [](const QString &program, const QStringList &arguments, QString &why) {
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        if (process.startDetached())
+            return true;
+        why = whyNotRun(program, process.errorString());
+        return false;
     };
+    const HttpGet::Request bounds;
+    maxBytes = bounds.maxBytes;
+    lowSpeedBytes = bounds.lowSpeedBytes;
+    lowSpeedSeconds = bounds.lowSpeedSeconds;
+    PartFile::removeLeftovers(Environment::dataDirectory() + kInstallerName);
 
     QFrame *download = panel(this, "Panel1");
     auto *downloadLayout = new QVBoxLayout(download);
@@ -145,7 +168,7 @@ void Tdownload::getbuttonClick()
     // Always this name, whatever a configured address ends in, so that no address can choose
     // which of the program's files is overwritten.
     infolabel2->setText(kInstallerName);
-    file_.setFileName(Environment::dataDirectory() + kInstallerName);
+    file_ = std::make_unique<PartFile>(Environment::dataDirectory() + kInstallerName);
     getbutton->setEnabled(false);
     abortbutton->setEnabled(true);
     infolabel->setText(QStringLiteral("Loading"));
@@ -157,21 +180,23 @@ void Tdownload::getbuttonClick()
         connect(HttpCli1.get(), &HttpGet::dataReceived, this, &Tdownload::dataReceived);
         connect(HttpCli1.get(), &HttpGet::finished, this, &Tdownload::downloadFinished);
     }
+    url_ = lobbyUrl();
     HttpGet::Request request;
-    request.url = QUrl(lobbyUrl());
+    request.url = QUrl(url_);
     request.userAgent = kUserAgent;
     request.headers = {kAccept};
     request.allowPlainHttp = !qEnvironmentVariableIsEmpty("MORVELLO_LOBBY_URL");
+    request.maxBytes = maxBytes;
+    request.lowSpeedBytes = lowSpeedBytes;
+    request.lowSpeedSeconds = lowSpeedSeconds;
 
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const QString problem = QStringLiteral("Could not write %1: %2").arg(file_.fileName(), file_.errorString());
+    if (!file_->open()) {
         downloadFinished(false);
-        infolabel3->setText(problem);
+        infolabel3->setText(file_->errorString());
         return;
     }
-    if (!HttpCli1->get(request, &file_)) {
-        file_.close();
-        QFile::remove(file_.fileName());
+    if (!HttpCli1->get(request, file_->device())) {
+        file_->discard();
         downloadFinished(false);
         infolabel3->setText(HttpCli1->reason());
     }
@@ -194,34 +219,62 @@ void Tdownload::dataReceived(qint64 total)
 
 void Tdownload::downloadFinished(bool success)
 {
-    // Only a file that was written and closed whole is an installer.
-    const bool opened = file_.isOpen();
-    bool whole = success && opened && file_.flush();
-    if (opened)
-        file_.close();
-    whole = whole && file_.error() == QFileDevice::NoError;
+    const bool opened = file_ && file_->isOpen();
+    bool whole = false;
+    if (opened && success) {
+        // Only a file that arrived whole takes the installer's name, and may be run.
+        whole = file_->commit(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (!whole)
+            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(file_->target(), file_->errorString()));
+    } else if (opened) {
+        file_->discard();
+        if (HttpCli1->reason() != HttpGet::kAbortedReason)
+            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->reason()));
+    }
     if (whole) {
-        infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(file_.fileName()).size()));
+        infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(file_->target()).size()));
     } else {
         infolabel->setText(kAborted);
         infolabel->setProperty("Tag", kStopped);
-        if (success)
-            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(file_.fileName(), file_.errorString()));
-        else if (opened && HttpCli1->reason() != HttpGet::kAbortedReason)
-            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->reason()));
-        // Nobody should run a piece of an installer by mistake.
-        if (opened)
-            QFile::remove(file_.fileName());
     }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 
     if (infolabel->property("Tag").toInt() == kStopped)
         return;
+    askToRun();
+}
+
+void Tdownload::askToRun()
+{
+    const QString program = file_->target();
+    auto *box = PlainText::messageBox(QMessageBox::Question, windowTitle(),
+                                      QStringLiteral("Run the program that was downloaded?\n\n%1\n\nfrom %2")
+                                          .arg(QDir::toNativeSeparators(program), url_),
+                                      QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("box_run"));
+    QPushButton *run = box->addButton(QStringLiteral("Run"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, run, program] {
+        if (box->clickedButton() == run)
+            install(program);
+        else
+            infolabel3->setText(QStringLiteral("Not run; the installer is kept at %1").arg(QDir::toNativeSeparators(program)));
+    });
+    box->open();
+}
+
+void Tdownload::install(const QString &program)
+{
     infolabel3->setText(QStringLiteral("Installing"));
     // Run directly, never through the desktop's "open", which reports success as soon as it
     // has handed the file on, whether or not anything started.
-    if (!launcher || !launcher(file_.fileName(), kInstallerArguments)) {
+    QString why;
+    if (!launcher || !launcher(program, kInstallerArguments, why)) {
+        infolabel3->setText(QStringLiteral("%1 could not be run: %2").arg(kInstallerName, why));
         showMessage(kError);
         return;
     }
@@ -249,7 +302,8 @@ void Tdownload::Button2Click()
                                    "using the your Window's start-up menu."));
         return;
     }
-    if (!launcher || !launcher(kLobbyPath, {})) {
+    QString why;
+    if (!launcher || !launcher(kLobbyPath, {}, why)) {
         showMessage(kError);
         return;
     }
@@ -261,8 +315,7 @@ void Tdownload::discardDownload()
     if (!downloading())
         return;
     HttpCli1.reset();
-    file_.close();
-    QFile::remove(file_.fileName());
+    file_->discard();
     infolabel->setText(kAborted);
     infolabel->setProperty("Tag", kStopped);
     getbutton->setEnabled(true);
