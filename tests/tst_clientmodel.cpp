@@ -24,6 +24,7 @@ private slots:
     void phraseLockCountsTicks();
     void wireNeverCarriesTheTerminator();
     void roster();
+    void evilHostIsBounded();
     void rosterRefusesSlotsOutOfRange_data();
     void rosterRefusesSlotsOutOfRange();
     void links_data();
@@ -215,6 +216,40 @@ void ClientModelTest::roster()
     QCOMPARE(f.lines[2].first, QStringLiteral("Bob has left."));
     QCOMPARE(f.lines[2].second, ColorText::kNavy);
     QCOMPARE(f.lines[3].first, QStringLiteral("Ann disconnected."));
+}
+
+// What an evil host can make a client hold or print stays bounded: the spectators are one
+// entry a slot with names cut as the host cuts them, and reports of malformed messages are
+// limited however many come.
+void ClientModelTest::evilHostIsBounded()
+{
+    ClientModelFixture f;
+    f.login(2);
+    const QString longName(61000, QLatin1Char('x'));
+    for (int i = 0; i < 2000; ++i)
+        f.deliver(QStringLiteral("CMD_newplayerinfo+%1+%2").arg(5 + i % 5).arg(longName));
+    QCOMPARE(f.model.spectators().size(), 5);
+    for (const SpectatorView &spy : f.model.spectators())
+        QCOMPARE(spy.name.size(), 64);
+    f.deliver(QStringLiteral("CMD_newplayerinfo+6+Bob"));
+    QCOMPARE(f.model.spectators().size(), 5);
+    QCOMPARE(f.model.spectators().at(1).name, QStringLiteral("Bob"));   // the repeated slot replaced
+
+    static int reports = 0;
+    reports = 0;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
+        ++reports;
+        QVERIFY(!text.contains(QLatin1Char('\n')));
+    });
+    qint64 now = 0;
+    f.model.setClock([&now] { return now; });
+    for (int i = 0; i < 781; ++i)
+        f.model.apply(QByteArray("CMD_nextplayer+x\n\x1b[2J+") + QByteArray::number(i));
+    now += 1000;
+    f.model.apply("CMD_nextplayer+x");
+    qInstallMessageHandler(previous);
+    // One second's worth, the summary of the rest, and the next second's first.
+    QCOMPARE(reports, GameModel::kReportsPerSecond + 2);
 }
 
 void ClientModelTest::rosterRefusesSlotsOutOfRange_data()

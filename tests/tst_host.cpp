@@ -131,6 +131,7 @@ private slots:
     void leftoversOfClosedConnectionSpeakForNobody();
     void onlyHostingUserStartsGamesAndSetsOthersWatching();
     void hostingUserIsTheWholeEndpoint();
+    void strangerRacingTheHostingCopyNeverGetsSlotOne();
     void newcomerDuringGameAndLeavingCurrentSeat();
     void timer1FiresOncePerEnabling();
 };
@@ -627,6 +628,21 @@ void HostTest::hostingUserIsTheWholeEndpoint()
 
     hosting->send("CMD_startgame+1+f+false");
     QCOMPARE(eve->nextMessage(), QByteArray("CMD_startgame+1+f+false"));
+}
+
+void HostTest::strangerRacingTheHostingCopyNeverGetsSlotOne()
+{
+    HostFixture host;
+    // The hosting copy knows its endpoint before it connects, as the window does.
+    auto hosting = std::make_unique<TestClient>();
+    QVERIFY(hosting->socket().bind(QHostAddress(QHostAddress::LocalHost), 0));
+    host.server.setHostClient(hosting->socket().localAddress(), hosting->socket().localPort());
+    TestClient *stranger = host.connectRaw();
+    QVERIFY(stranger);
+    QCOMPARE(stranger->nextMessage(), QByteArray("CMD_sendlogininfo+2"));
+    QVERIFY(hosting->connectTo(host.server.serverPort()));
+    QCOMPARE(hosting->nextMessage(), QByteArray("CMD_sendlogininfo+1"));
+    host.clients.push_back(std::move(hosting));
 }
 
 void HostTest::newcomerDuringGameAndLeavingCurrentSeat()

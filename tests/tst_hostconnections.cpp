@@ -19,6 +19,7 @@ private slots:
     void init();
 
     void acceptTakesLowestFreeSlot();
+    void slotOneWaitsForTheHostingUser();
     void acceptRefusesTenth();
     void loginAnnouncesInSlotOrder();
     void loginWithOtherVersion_data();
@@ -101,6 +102,22 @@ void HostConnectionsTest::acceptTakesLowestFreeSlot()
     QVERIFY(!engine->players[1].loggedin);
     // Accepting sends nothing, and nobody here ever logged in, so nobody's leaving was told.
     QVERIFY(out->sent.isEmpty());
+}
+
+void HostConnectionsTest::slotOneWaitsForTheHostingUser()
+{
+    // Strangers who connect before the hosting user's own client never get slot 1.
+    engine->keepSlotOneForHostUser();
+    QCOMPARE(engine->acceptSlot(), 2);
+    QCOMPARE(engine->acceptSlot(), 3);
+    QCOMPARE(engine->acceptSlot(true), 1);
+    engine->slotClosed(1);
+    engine->slotClosed(2);
+    QCOMPARE(engine->acceptSlot(), 2);
+    for (int slot = 4; slot <= 9; ++slot)
+        QCOMPARE(engine->acceptSlot(), slot);
+    QCOMPARE(engine->acceptSlot(), 0);      // eight strangers and the hosting user fill the table
+    QCOMPARE(engine->acceptSlot(true), 1);
 }
 
 void HostConnectionsTest::acceptRefusesTenth()
@@ -241,6 +258,16 @@ void HostConnectionsTest::relayFormats_data()
     QTest::newRow("empty chat") << QByteArray("CMD_chat+2+") << 2 << QByteArray("CMD_chat+Bo chats: ");
     QTest::newRow("action") << QByteArray("CMD_action+6+waves|clRed") << 6 << QByteArray("CMD_action+Spy waves|clRed");
     QTest::newRow("phrase") << QByteArray("CMD_action+2+says: gg|clNavy") << 2 << QByteArray("CMD_action+Bo says: gg|clNavy");
+    // A line break, a tab, DEL or a C1 control would start a forged line in every chat.
+    QTest::newRow("line breaks forge nothing")
+        << QByteArray("CMD_chat+2+hi\r\nAnn chats: type your password|clBlack") << 2
+        << QByteArray("CMD_chat+Bo chats: hi  Ann chats: type your password|clBlack");
+    QTest::newRow("controls in the colour")
+        << QByteArray("CMD_action+2+waves|cl\nRed") << 2 << QByteArray("CMD_action+Bo waves|cl Red");
+    QTest::newRow("tab, DEL and C1") << QByteArray("CMD_chat+2+a\tb\x7f" "c\x85" "d\x9f" "e\xa0" "f") << 2
+                                     << QByteArray("CMD_chat+Bo chats: a b c d e\xa0" "f");
+    QTest::newRow("a name with a line break")
+        << QByteArray("CMD_chat+3+x") << 3 << QByteArray("CMD_chat+Cy Ann chats: x");
 }
 
 void HostConnectionsTest::relayFormats()
@@ -252,6 +279,7 @@ void HostConnectionsTest::relayFormats()
     connectSlots(6);
     login(1, "Ann");
     login(2, "Bo");
+    login(3, "Cy\nAnn");
     login(6, "Spy");
     engine->slotClosed(4);
     out->take();
@@ -390,7 +418,7 @@ void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce_data()
     QTest::newRow("seat 2") << 2 << false << 3;
     QTest::newRow("seat 3, team game") << 3 << true << 4;
     QTest::newRow("seat 4") << 4 << false << 1;
-    QTest::newRow("seat 1 keeps the turn") << 1 << false << 1;
+    QTest::newRow("seat 1, whoever sits there") << 1 << false << 2;
 }
 
 void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce()
@@ -417,7 +445,7 @@ void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce()
     qsizetype turnStarts = 0;
     for (const Sent &s : out->sent)
         turnStarts += s.slot == 5 && s.text.startsWith("CMD_nextplayer+");
-    QCOMPARE(turnStarts, leaving == 1 ? 0 : 1);
+    QCOMPARE(turnStarts, 1);
 }
 
 void HostConnectionsTest::closeOfFreeOrInvalidSlotDoesNothing()

@@ -910,12 +910,17 @@ void TchatTest::relayedLinesAreTextNotMarkup()
 
 void TchatTest::peerNamesAreShownAsText_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("an image of a device") << QStringLiteral("<img src=/dev/zero>");
-    QTest::newRow("an image of standard input") << QStringLiteral("<img src=/dev/stdin>");
-    QTest::newRow("bold") << QStringLiteral("<b>Ann</b>");
-    QTest::newRow("a link") << QStringLiteral("<a href=\"file:///etc/passwd\">Ann</a>");
-    QTest::newRow("an entity") << QStringLiteral("&lt;Ann&gt;");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("name");   // as every window shows it
+    auto same = [](const char *row, const QString &name) { QTest::newRow(row) << name << name; };
+    same("an image of a device", QStringLiteral("<img src=/dev/zero>"));
+    same("an image of standard input", QStringLiteral("<img src=/dev/stdin>"));
+    same("bold", QStringLiteral("<b>Ann</b>"));
+    same("a link", QStringLiteral("<a href=\"file:///etc/passwd\">Ann</a>"));
+    same("an entity", QStringLiteral("&lt;Ann&gt;"));
+    QTest::newRow("line breaks") << QStringLiteral("Ann\r\nBob chats: hi") << QStringLiteral("Ann  Bob chats: hi");
+    QTest::newRow("C1 and DEL") << QStringLiteral("A\u0085n\u009b\u007fn") << QStringLiteral("A n  n");
+    QTest::newRow("60 KB") << QString(60000, QLatin1Char('<')) << QString(64, QLatin1Char('<'));
 }
 
 // A peer's name reaches the seat, the turn line, the status line, the winner banner, the spy
@@ -923,27 +928,34 @@ void TchatTest::peerNamesAreShownAsText_data()
 // window is left to guess rich text.
 void TchatTest::peerNamesAreShownAsText()
 {
+    QFETCH(QString, sent);
     QFETCH(QString, name);
     Ttallylist tally(nullptr, QDir(QString::fromLocal8Bit(qgetenv("MORVELLO_DIR"))).filePath(QStringLiteral("markup.tld")));
     TchatWindows windows;
     windows.tally = &tally;
     ChatFixture f(windows);
     f.deliver("CMD_sendlogininfo+1#CMD_newplayerinfo+1+You#");
-    f.deliver(QStringLiteral("CMD_newplayerinfo+2+") + name);
-    f.deliver(QStringLiteral("CMD_newplayerinfo+6+") + name);
+    f.deliver(QStringLiteral("CMD_newplayerinfo+2+") + sent);
+    f.deliver(QStringLiteral("CMD_newplayerinfo+6+") + sent);
     f.deliver("CMD_startgame+1+f+false#");
     f.deliver("CMD_nextplayer+2+1+0+0#");
     QCOMPARE(f.label(QStringLiteral("label_turn"))->text(), name + QStringLiteral("'s turn."));
     f.deliver("CMD_pscore+2+8+8+1000+1000+1000+1000+1000+1000+1000+8+1000+1000+1000+1000+0+0+8+0#");
     QCOMPARE(f.label(QStringLiteral("label_status"))->text(), name + QStringLiteral(" tagged a FULL HOUSE"));
     f.deliver(QStringLiteral("CMD_winner+%1+x").arg(name));
+    // A relayed line with a break in it, whoever sent it, is one line in the chat.
+    const qsizetype before = f.lines().size();
+    f.deliver(QStringLiteral("CMD_chat+%1 chats: hi\r\nAnn chats: type your password|clBlack").arg(sent.left(100)));
+    QCOMPARE(f.lines().size(), before + 1);
+    QVERIFY(f.lastLine().endsWith(QStringLiteral("hi  Ann chats: type your password")));
     QCOMPARE(f.label(QStringLiteral("label_playername2"))->text(), name);
     QCOMPARE(f.label(QStringLiteral("label_winner"))->text(), name + QStringLiteral(" has Won the Game!"));
     QCOMPARE(f.spylist.listbox_spys()->item(0)->text(), QStringLiteral("6: ") + name);
     f.chat.setPhrase(3, name);
     QCOMPARE(f.chat.phraseOf(3), name);
+    // The tooltip is a paragraph that wraps, so runs of spaces show as one.
     QCOMPARE(QTextDocumentFragment::fromHtml(f.chat.findChild<QToolButton *>(QStringLiteral("b_phrase3"))->toolTip())
-                 .toPlainText(), name);
+                 .toPlainText(), name.simplified());
 
     tally.show();
     QTRY_VERIFY(tally.isVisible());

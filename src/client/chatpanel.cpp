@@ -9,6 +9,7 @@
 #include <QTextDocumentFragment>
 
 #include "client/clienttexts.h"
+#include "protocol/message.h"
 
 ChatView::ChatView(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -25,7 +26,9 @@ ChatView::ChatView(QWidget *parent)
 
 void ChatView::addLine(const QString &line, const QColor &color)
 {
-    const QString text = line.size() > kMaxLineLength ? line.left(kMaxLineLength) + QStringLiteral("...") : line;
+    // Whoever wrote the line, it stays one line: a line break in it cannot forge another.
+    const QString text =
+        withoutControls(line.size() > kMaxLineLength ? line.left(kMaxLineLength) + QStringLiteral("...") : line);
     setUpdatesEnabled(false);
     QScrollBar *scroll = verticalScrollBar();
     int firstVisible = scroll->value();

@@ -82,6 +82,10 @@ void Tchat::hostpress()
     model_->setIshost(true);
     if (windows_.spylist)
         windows_.spylist->setServer(windows_.server);
+    // The host keeps slot 1 for this exact endpoint, so a stranger who connects while the
+    // hosting copy starts cannot take the host's seat.
+    if (connection_->bindLocal(QHostAddress(QHostAddress::LocalHost)))
+        windows_.server->setHostClient(connection_->localAddress(), connection_->localPort());
     openSock(QHostAddress(QHostAddress::LocalHost));
     StartGame1->setEnabled(true);
     model_->noteStartOffered(true);

@@ -19,24 +19,23 @@ int leadingSlot(QByteArrayView data)
 
 } // namespace
 
-int HostEngine::acceptSlot()
+int HostEngine::acceptSlot(bool hostUser)
 {
-    if (numslots == 0) {
-        numslots = 1;
-        newslot = 1;
-    } else {
-        newslot = 0;
-        for (int slot = 1; slot <= numslots; ++slot) {
-            if (!players[slot].connected) {
-                newslot = slot;
-                break;
-            }
+    // Slot 1 waits for the hosting user's own client once it is expected: a stranger who
+    // connects first must not take the host's seat.
+    const int first = slotOneKept_ && !hostUser ? 2 : 1;
+    newslot = 0;
+    for (int slot = first; slot <= numslots; ++slot) {
+        if (!players[slot].connected) {
+            newslot = slot;
+            break;
         }
-        if (newslot == 0) {
-            if (numslots >= kMaxSlots)
-                return 0;
-            newslot = ++numslots;
-        }
+    }
+    if (newslot == 0) {
+        if (numslots >= kMaxSlots)
+            return 0;
+        numslots = std::max(numslots + 1, first);
+        newslot = numslots;
     }
     tplayer &player = players[newslot];
     player.connected = true;
@@ -71,8 +70,9 @@ void HostEngine::slotClosed(int slot)
     logLimits_[slot].flush();
 
     // Only on the first report of the close: a later one must not pass the turn again when
-    // the rotation happened to come back to this seat.
-    if (gamestarted && slot == currentplayer && slot != 1)
+    // the rotation happened to come back to this seat. Seat 1 passes it too: a player who is
+    // not the hosting user can sit there.
+    if (gamestarted && slot == currentplayer)
         findplayer();
 }
 
@@ -140,7 +140,8 @@ void HostEngine::receivedlogininfo(const QByteArray &data)
     FieldReader reader(data);
     const int slot = reader.takeInt();
     const QByteArray version = reader.takeText();
-    const QByteArray name = reader.rest().left(kMaxNameLength);
+    // A name goes out in every roster and chat line of the table: no control character in it.
+    const QByteArray name = withoutControls(reader.rest().left(kMaxNameLength));
     if (!isSlot(slot) || !players[slot].connected)
         return;
 
@@ -205,7 +206,7 @@ void HostEngine::relay(const char *word, const QByteArray &data, QByteArrayView 
     sendToAll(MessageBuilder(word)
                   .field(players[slot].name)
                   .append(separator)
-                  .append(line.first(std::min(line.size(), kMaxRelayedText)))
-                  .append(colour.first(std::min(colour.size(), kMaxRelayedColour + 1)))
+                  .append(withoutControls(line.first(std::min(line.size(), kMaxRelayedText))))
+                  .append(withoutControls(colour.first(std::min(colour.size(), kMaxRelayedColour + 1))))
                   .finish());
 }

@@ -49,7 +49,7 @@ public:
     // What one peer can make the host send to everyone: names and relayed lines are cut to
     // these lengths, and at most kRelaysPerSecond chat or action lines of one connection are
     // relayed in a second (a person sends far fewer); the rest are dropped.
-    static constexpr qsizetype kMaxNameLength = 64;
+    static constexpr qsizetype kMaxNameLength = game::kMaxNameLength;
     static constexpr qsizetype kMaxRelayedText = 1000;
     static constexpr qsizetype kMaxRelayedColour = 32;
     static constexpr int kRelaysPerSecond = 10;
@@ -66,11 +66,13 @@ public:
     // Chooses the slot for a new connection: the lowest free slot up to numslots, or a new
     // one while numslots < 9. Marks it connected (not logged in) and returns it; returns 0
     // when all nine are in use (the caller then sends "CMD_full+" and closes). Does not send
-    // anything.
-    int acceptSlot();
+    // anything. Once keepSlotOneForHostUser() was called, only the hosting user's own
+    // connection (hostUser) is given slot 1.
+    int acceptSlot(bool hostUser = false);
+    void keepSlotOneForHostUser() { slotOneKept_ = true; }
     // The clean-up after a slot's connection has closed ("Socket Closed"): tells the others
     // when the slot had logged in (a slot that never did leaves unannounced), frees the slot
-    // and passes the turn when the current seat (not 1) left. Safe to call more than once
+    // and passes the turn when the current seat left. Safe to call more than once
     // for one close.
     void slotClosed(int slot);
 
@@ -168,6 +170,7 @@ private:
     HostOutput &output_;
     DiceRandom &random_;
     bool timer1Enabled_ = false;
+    bool slotOneKept_ = false;
     std::function<qint64()> clock_ = monotonicMs;
     std::array<RateLimiter, 12> relayLimits_;
     std::array<LogLimiter, 12> logLimits_;

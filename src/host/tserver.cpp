@@ -103,6 +103,7 @@ void TServer::setHostClient(const QHostAddress &address, quint16 port)
 {
     hostClientAddress_ = address;
     hostClientPort_ = port;
+    engine_.keepSlotOneForHostUser();
 }
 
 void TServer::setHostClientPort(quint16 port)
@@ -159,7 +160,7 @@ void TServer::setTimer1Enabled(bool enabled)
 void TServer::Sock1Accept()
 {
     while (QTcpSocket *socket = Sock1->nextPendingConnection()) {
-        const int slot = engine_.acceptSlot();
+        const int slot = engine_.acceptSlot(isHostUser(socket));
         if (slot == 0) {
             refuse(socket);
             continue;

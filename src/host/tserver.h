@@ -47,7 +47,7 @@ public:
     // The local address and port of the hosting user's own client socket: the connection whose
     // far end is exactly this endpoint is the hosting user's. No other socket can have the
     // same endpoint while that one is connected; a port alone could be bound on another
-    // local address by anybody.
+    // local address by anybody. From then on slot 1 is given to that connection only.
     void setHostClient(const QHostAddress &address, quint16 port);
     // The same for a client that connected to 127.0.0.1 from this port.
     void setHostClientPort(quint16 port);

@@ -60,6 +60,34 @@ QByteArray toWire(const QString &text)
     return text.toLatin1();
 }
 
+namespace {
+
+constexpr bool isControl(unsigned code)
+{
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
+} // namespace
+
+QByteArray withoutControls(QByteArrayView text)
+{
+    QByteArray clean(text.data(), text.size());
+    for (char &c : clean) {
+        if (isControl(static_cast<unsigned char>(c)))
+            c = ' ';
+    }
+    return clean;
+}
+
+QString withoutControls(QString text)
+{
+    for (QChar &c : text) {
+        if (isControl(c.unicode()))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 QByteArray quotedForLog(QByteArrayView field, qsizetype maxChars)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";

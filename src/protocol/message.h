@@ -47,6 +47,13 @@ std::optional<Command> splitCommand(QByteArrayView entry);
 // \xNN, so that what a peer sends can neither flood the log nor steer the terminal.
 QByteArray quotedForLog(QByteArrayView field, qsizetype maxChars = 40);
 
+// Text a peer wrote, as it may be passed on or shown: every control character (below 0x20,
+// 0x7F, and 0x80..0x9F, which single-byte text on the wire reads as the C1 controls) becomes
+// a space, so that a line break inside a chat line or a name can never start a line of its
+// own in anyone's chat.
+QByteArray withoutControls(QByteArrayView text);
+QString withoutControls(QString text);
+
 // Text on the wire is single-byte; these keep every byte as one character and back.
 QString fromWire(QByteArrayView bytes);
 QByteArray toWire(const QString &text);

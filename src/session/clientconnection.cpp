@@ -48,6 +48,11 @@ void ClientConnection::open(const QHostAddress &address, quint16 port)
     sock_->connectToHost(address, port);
 }
 
+bool ClientConnection::bindLocal(const QHostAddress &address)
+{
+    return sock_->bind(address, 0);
+}
+
 void ClientConnection::sendToHost(const QByteArray &message)
 {
     if (sock_->state() != QAbstractSocket::UnconnectedState)

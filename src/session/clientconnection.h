@@ -40,6 +40,9 @@ public:
 
     // Opens the socket towards the host (non-blocking); the outcome arrives as a signal.
     void open(const QHostAddress &address, quint16 port);
+    // Binds the socket to a port of its own on this local address before open(), so that the
+    // connection's endpoint is known before the host accepts it. False when that fails.
+    bool bindLocal(const QHostAddress &address);
     void sendToHost(const QByteArray &message) override;
 
     // Bytes as they came from the socket: cut at each terminator into the queue.

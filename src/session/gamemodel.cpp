@@ -1,6 +1,6 @@
 #include "session/gamemodel.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <utility>
 
 #include "protocol/fieldreader.h"
@@ -37,6 +37,19 @@ int takeInRange(FieldReader &fields, const char *what, int low, int high)
     return value;
 }
 
+// Text of the host's messages as the window shows it: whoever wrote it, no control character
+// in it can break a line.
+QString shown(QByteArrayView bytes)
+{
+    return withoutControls(fromWire(bytes));
+}
+
+// A name as the host cuts it; an evil host's longer names are cut here again.
+QString nameShown(QByteArrayView bytes)
+{
+    return shown(bytes.first(std::min<qsizetype>(bytes.size(), game::kMaxNameLength)));
+}
+
 int heldTop(int die)
 {
     return kTrayTop + kDieSize * (die - 1);
@@ -46,7 +59,9 @@ int heldTop(int die)
 
 GameModel::GameModel(QObject *parent)
     : QObject(parent)
+    , reports_(kReportsPerSecond, 1000)
 {
+    reports_.setLabel("morvello: reports of the host's messages");
     for (int seat = 1; seat <= game::kSeats; ++seat) {
         SeatView &s = seats_[std::size_t(seat)];
         s.name = kWaiting;
@@ -147,8 +162,9 @@ void GameModel::apply(const QByteArray &entry)
         try {
             (this->*handler)(command->data);
         } catch (const FieldError &error) {
-            std::fprintf(stderr, "morvello: message \"%s\" stopped: %s\n",
-                         entry.left(40).toPercentEncoding(" +:|*").constData(), error.what());
+            // A host can send malformed messages without end: the reports are escaped and
+            // at most kReportsPerSecond of them a second reach standard error.
+            reports_.write(clock_(), "morvello: message " + quotedForLog(entry, 40) + " stopped: " + error.what());
         }
         return;
     }
@@ -168,7 +184,7 @@ void GameModel::sendloginfo(const QByteArray &data)
 
 void GameModel::chatrecieved(const QByteArray &data)
 {
-    const QString payload = fromWire(data);
+    const QString payload = shown(data);
     const qsizetype bar = payload.indexOf(QLatin1Char('|'));
     if (bar < 0) {
         line(payload, ColorText::kRed);
@@ -182,7 +198,7 @@ void GameModel::newplayerinfo(const QByteArray &data)
 {
     FieldReader fields(data);
     const QByteArray seatText = fields.takeText();
-    const QString name = fromWire(fields.rest());
+    const QString name = nameShown(fields.restView());
     if (name.isEmpty())
         return;
     FieldReader seatField(seatText);
@@ -195,7 +211,14 @@ void GameModel::newplayerinfo(const QByteArray &data)
         line(name + QStringLiteral(" is Connected."));
     }
     if (game::isSpectatorSlot(slot)) {
-        spectators_.append({slot, name});
+        // One entry a slot, so the list never holds more than the table's spectator slots: a
+        // slot announced again replaces its entry.
+        const auto same = std::find_if(spectators_.begin(), spectators_.end(),
+                                       [slot](const SpectatorView &spy) { return spy.slot == slot; });
+        if (same != spectators_.end())
+            same->name = name;
+        else
+            spectators_.append({slot, name});
         line(slot == myseat_ ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     } else {
         seats_[std::size_t(slot)].name = name;
@@ -208,7 +231,7 @@ void GameModel::playerdisconnected(const QByteArray &data)
 {
     FieldReader fields(data);
     const int slot = takeInRange(fields, "slot", 1, game::kSlots);
-    const QString name = fromWire(fields.rest());
+    const QString name = nameShown(fields.restView());
 
     if (game::isSeat(slot)) {
         SeatView &s = seats_[std::size_t(slot)];
@@ -230,7 +253,7 @@ void GameModel::playerdisconnected(const QByteArray &data)
 
 void GameModel::havewrongversion(const QByteArray &data)
 {
-    line(fromWire(data) + QStringLiteral(" has a different version of the game then you."));
+    line(nameShown(data) + QStringLiteral(" has a different version of the game then you."));
 }
 
 void GameModel::wrongversion(const QByteArray &)
@@ -263,7 +286,7 @@ void GameModel::pscore(const QByteArray &data)
 {
     FieldReader fields(data);
     const int seat = takeInRange(fields, "seat", 1, game::kSeats);
-    const QString total = fromWire(fields.takeText());
+    const QString total = shown(fields.takeText());
     const QByteArray mark = fields.takeText();
     const bool refresh = mark.startsWith('*');
     const int category = refresh ? 0 : FieldReader::toInt(mark);
@@ -296,7 +319,7 @@ void GameModel::pscore(const QByteArray &data)
 void GameModel::winner(const QByteArray &data)
 {
     FieldReader fields(data);
-    const QString names = fromWire(fields.takeText());
+    const QString names = shown(fields.takeText());
     const QString own = announcedName();
     emit gameFinished(!own.isEmpty() && names == own ? QStringLiteral("addtomine") : names);
 
@@ -357,7 +380,7 @@ void GameModel::getnextplayer(const QByteArray &data)
 {
     FieldReader fields(data);
     const int seat = takeInRange(fields, "seat", 1, game::kSeats);
-    const QString round = fromWire(fields.takeText());
+    const QString round = shown(fields.takeText());
     fields.takeText();
     const int rolls = fields.takeInt();
 

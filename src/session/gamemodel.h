@@ -6,8 +6,10 @@
 #include <QPoint>
 #include <QString>
 #include <array>
+#include <functional>
 
 #include "common/colortext.h"
+#include "common/ratelimiter.h"
 #include "common/gameconstants.h"
 #include "rules/categories.h"
 
@@ -57,7 +59,13 @@ public:
     // rest black), or all sixteen cells green in the own turn and maroon otherwise.
     enum class OwnColumn { Initial, Green, Maroon };
 
+    // Reports of messages that were stopped: at most this many lines a second.
+    static constexpr int kReportsPerSecond = 10;
+
     explicit GameModel(QObject *parent = nullptr);
+
+    // The clock of the report limit, in milliseconds (monotonic); tests step their own.
+    void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
 
     // Hands one queue entry (without its terminator) to its handler.
     void apply(const QByteArray &entry);
@@ -182,4 +190,6 @@ private:
     QString statusText_ = QStringLiteral("Welcome to Morvello!");
     QString winnerText_;
     std::array<DieView, kDice + 1> dice_;
+    std::function<qint64()> clock_ = monotonicMs;
+    LogLimiter reports_;
 };
