@@ -252,7 +252,7 @@ void CurlGet::finish(int curlCode)
     } else if (tooLarge_ || curlCode == CURLE_FILESIZE_EXCEEDED) {
         const QString most = maxBytes_ % (1024 * 1024) == 0 ? QStringLiteral("%1 MB").arg(maxBytes_ / (1024 * 1024))
                                                             : QStringLiteral("%1 bytes").arg(maxBytes_);
-        reason_ = QStringLiteral("The file is larger than %1, more than it can be.").arg(most);
+        reason_ = QStringLiteral("The file is larger than %1, the most a download may be.").arg(most);
     } else if (writeFailed_) {
         reason_ = QStringLiteral("The download could not be written: %1").arg(body_->errorString());
     } else if (curlCode == CURLE_OK) {

@@ -164,6 +164,11 @@ void Tdownload::getbuttonClick()
 {
     if (downloading())
         return;
+    // A question still open about the last file would run the one this download brings.
+    for (QMessageBox *box : findChildren<QMessageBox *>(QStringLiteral("box_run"))) {
+        if (box->isVisible())
+            box->reject();
+    }
     infolabel->setProperty("Tag", kUnderWay);
     // Always this name, whatever a configured address ends in, so that no address can choose
     // which of the program's files is overwritten.
