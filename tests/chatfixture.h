@@ -26,6 +26,7 @@ struct Run {
     QString text;
     bool bold;
     QColor colour;
+    bool underlined = false;
 };
 
 inline QList<Run> runsOfLine(QPlainTextEdit *view, int line)
@@ -35,7 +36,7 @@ inline QList<Run> runsOfLine(QPlainTextEdit *view, int line)
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         runs.append({fragment.text(), fragment.charFormat().fontWeight() == QFont::Bold,
-                     fragment.charFormat().foreground().color()});
+                     fragment.charFormat().foreground().color(), fragment.charFormat().fontUnderline()});
     }
     return runs;
 }

@@ -114,6 +114,10 @@ void EndToEndTest::commandLineAnsweredWithoutDisplay_data()
     QTest::newRow("name only") << QStringList{"Ann"} << 2 << false << (usage + QStringList{"a name alone"});
     QTest::newRow("name and address") << QStringList{"Ann", "127.0.0.1"} << 2 << false
                                       << (usage + QStringList{"a name and an address"});
+    QTest::newRow("an unknown option") << QStringList{"--foo"} << 2 << false
+                                       << (usage + QStringList{"unknown option '--foo'"});
+    QTest::newRow("an option among the words") << QStringList{"Ann", "127.0.0.1", "-t"} << 2 << false
+                                                << (usage + QStringList{"unknown option '-t'"});
 }
 
 // Answered before the application object exists: with a display system that has no display to

@@ -108,6 +108,8 @@ private slots:
     void relayedLinesAreTextNotMarkup();
     void peerNamesAreShownAsText_data();
     void peerNamesAreShownAsText();
+    void boardTextsFitAndDiceAreNamed_data();
+    void boardTextsFitAndDiceAreNamed();
     void linksOpenOnlyWebAndMail_data();
     void linksOpenOnlyWebAndMail();
     void chatKeepsTheNewestLines();
@@ -949,7 +951,7 @@ void TchatTest::peerNamesAreShownAsText()
     QCOMPARE(f.lines().size(), before + 1);
     QVERIFY(f.lastLine().endsWith(QStringLiteral("hi  Ann chats: type your password")));
     QCOMPARE(f.label(QStringLiteral("label_playername2"))->text(), name);
-    QCOMPARE(f.label(QStringLiteral("label_winner"))->text(), name + QStringLiteral(" has Won the Game!"));
+    QCOMPARE(f.chat.model().winnerText(), name + QStringLiteral(" has Won the Game!"));
     QCOMPARE(f.spylist.listbox_spys()->item(0)->text(), QStringLiteral("6: ") + name);
     f.chat.setPhrase(3, name);
     QCOMPARE(f.chat.phraseOf(3), name);
@@ -967,7 +969,64 @@ void TchatTest::peerNamesAreShownAsText()
             showingName += label->text().contains(name);
         }
     }
-    QVERIFY(showingName >= 3);   // the seat, the status line and the winner banner
+    QVERIFY(showingName >= 2);   // the seat and the status line (the winner's line may be shortened)
+}
+
+void TchatTest::boardTextsFitAndDiceAreNamed_data()
+{
+    QTest::addColumn<QString>("winners");
+    QTest::newRow("one short name") << QStringLiteral("Ann");
+    QTest::newRow("a team") << QStringLiteral("Annabelle and Kling");
+    QTest::newRow("four long names") << QStringList(4, QString(64, QLatin1Char('W'))).join(QStringLiteral(" and "));
+}
+
+// The winner's line stays on the banner's ribbon whatever its length; each die shows its
+// number in the own turn only; the eyes of a watching seat cover no name; links look like links.
+void TchatTest::boardTextsFitAndDiceAreNamed()
+{
+    QFETCH(QString, winners);
+    ChatFixture f;
+    f.deliver("CMD_sendlogininfo+2#CMD_newplayerinfo+1+Annabelle#CMD_newplayerinfo+2+Bob#");
+    f.deliver("CMD_startgame+1+f+false#CMD_nextplayer+2+1+0+0#CMD_thedice+2+y+1+1+4+2+4+3+1+4+6+5+2#");
+    for (int die = 1; die <= 5; ++die) {
+        const QLabel *key = f.label(QStringLiteral("dicekey%1").arg(die));
+        const QLabel *shown = f.label(QStringLiteral("dice%1").arg(die));
+        QVERIFY(!key->isHidden());
+        QCOMPARE(key->text(), QString::number(die));
+        QVERIFY(key->geometry().intersects(shown->geometry()));
+        QVERIFY(!key->geometry().contains(shown->geometry().center()));
+    }
+    f.deliver("CMD_nextplayer+1+1+0+0#CMD_justwatching+2+1#CMD_justwatching+1+1#");
+    for (int die = 1; die <= 5; ++die)
+        QVERIFY(f.label(QStringLiteral("dicekey%1").arg(die))->isHidden());
+    for (int seat : {1, 2}) {
+        const QLabel *name = f.label(QStringLiteral("label_playername%1").arg(seat));
+        const QLabel *eyes = f.label(QStringLiteral("image_eyes%1").arg(seat));
+        QVERIFY(!eyes->isHidden());
+        const int textLeft = name->x() + name->contentsMargins().left();
+        QVERIFY(eyes->geometry().right() < textLeft);
+        QVERIFY(name->geometry().contains(eyes->geometry()));
+    }
+
+    f.deliver(QStringLiteral("CMD_winner+%1+x").arg(winners));
+    const QLabel *line = f.label(QStringLiteral("label_winner"));
+    QVERIFY(f.label(QStringLiteral("image_winner"))->geometry().contains(line->geometry()));
+    const QFontMetrics metrics(line->font());
+    const QRect used = metrics.boundingRect(line->contentsRect(), Qt::AlignCenter | (line->wordWrap() ? Qt::TextWordWrap : 0),
+                                            line->text());
+    QVERIFY2(line->contentsRect().contains(used), qPrintable(line->text()));
+    // Shortened only when even two small lines cannot hold it; then the tooltip has it whole.
+    QVERIFY(line->text() == f.chat.model().winnerText() || line->toolTip().contains(winners.left(64)));
+
+    f.deliver("CMD_chat+Ann chats: see https://example.org/x and file:///etc/passwd|clBlack#");
+    const QList<Run> runs = runsOfLine(f.view(), f.lines().size() - 1);
+    bool underlinedLink = false;
+    for (const Run &run : runs) {
+        const bool link = run.text == QStringLiteral("https://example.org/x");
+        QCOMPARE(run.underlined, link);
+        underlinedLink |= link;
+    }
+    QVERIFY(underlinedLink);
 }
 
 void TchatTest::linksOpenOnlyWebAndMail_data()

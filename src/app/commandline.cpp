@@ -81,6 +81,14 @@ std::string usageText(int words)
     return text;
 }
 
+std::string unknownOptionText(const char *word)
+{
+    std::string text = std::string("morvello: unknown option '") + word + "'\n";
+    text += kWays;
+    text += "Try 'morvello --help' for more.\n";
+    return text;
+}
+
 std::optional<int> handle(int argc, const char *const argv[])
 {
     const int words = argc - 1;
@@ -90,6 +98,12 @@ std::optional<int> handle(int argc, const char *const argv[])
             return print(helpText(), stdout, 0);
         if (std::strcmp(first, "--version") == 0)
             return print(versionText(), stdout, 0);
+    }
+    // A word that looks like an option is a mistyped one, not a name, an address or a host flag
+    // (a fourth and later word is ignored).
+    for (int word = 1; word <= words && word <= 3; ++word) {
+        if (argv[word][0] == '-')
+            return print(unknownOptionText(argv[word]), stderr, 2);
     }
     if (words == 1 || words == 2)
         return print(usageText(words), stderr, 2);

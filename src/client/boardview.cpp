@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "ui/fittext.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -31,8 +32,12 @@ void setText(QLabel *label, const QString &text)
 BoardView::BoardView(const GameModel &model, QWidget *board, QWidget *card, QObject *parent)
     : QObject(parent), model_(model)
 {
-    for (int die = 1; die <= GameModel::kDice; ++die)
+    for (int die = 1; die <= GameModel::kDice; ++die) {
         dice_[std::size_t(die)] = child(board, QStringLiteral("dice%1").arg(die));
+        keys_[std::size_t(die)] = child(board, QStringLiteral("dicekey%1").arg(die));
+    }
+    // Where a number sits beside its die, as the window was laid out.
+    keyOffset_ = keys_[1]->pos() - dice_[1]->pos();
     for (int face = 1; face <= 6; ++face) {
         faces_[std::size_t(face)] = Pictures::pixmap(QStringLiteral(":/images/dice/%1.png").arg(face));
         faces_[std::size_t(face + 6)] = Pictures::pixmap(QStringLiteral(":/images/bonusdice/%1.png").arg(face));
@@ -80,6 +85,12 @@ void BoardView::refreshBoard()
             label->move(view.pos);
         if (view.enabled != label->isEnabled())
             label->setEnabled(view.enabled);
+        // The number shows while the die can be held or released, which is the own turn.
+        QLabel *key = keys_[std::size_t(die)];
+        const QPoint keyPos = view.pos + keyOffset_;
+        if (key->pos() != keyPos)
+            key->move(keyPos);
+        setShown(key, view.enabled && model_.myTurn());
     }
 
     setShown(throwdice_, model_.rollOffered());
@@ -95,8 +106,12 @@ void BoardView::refreshBoard()
     setShown(bonusBack_, model_.bonusShown());
 
     const bool won = !model_.winnerText().isEmpty();
-    if (won)
-        setText(winnerLabel_, model_.winnerText());
+    if (won && model_.winnerText() != winnerShown_) {
+        // Team games and long names make long lines: the line shrinks, then wraps, to stay
+        // on the banner.
+        winnerShown_ = model_.winnerText();
+        fitText(winnerLabel_, winnerShown_, kWinnerPoints, kWinnerMinPoints);
+    }
     setShown(winnerImage_, won);
     setShown(winnerLabel_, won);
 }

@@ -35,6 +35,11 @@ private:
 
     const GameModel &model_;
     std::array<QLabel *, GameModel::kDice + 1> dice_{};
+    std::array<QLabel *, GameModel::kDice + 1> keys_{};     // each die's number in the own turn
+    QPoint keyOffset_;
+    static constexpr int kWinnerPoints = 14;
+    static constexpr int kWinnerMinPoints = 8;
+    QString winnerShown_;
     std::array<Shown, GameModel::kDice + 1> shown_{};
     std::array<QPixmap, 13> faces_;
     std::array<QLabel *, GameModel::kMaxRolls + 1> markers_{};

@@ -52,6 +52,18 @@ void ChatView::addLine(const QString &line, const QColor &color)
     format.setFontWeight(QFont::Normal);
     cursor.insertText(text.mid(colon + 1), format);
 
+    // Links that open look like links.
+    const int lineStart = cursor.block().position();
+    for (const ChatLinks::Link &link : ChatLinks::linksToOpen(text)) {
+        QTextCursor span(doc);
+        span.setPosition(lineStart + int(link.start));
+        span.setPosition(lineStart + int(link.start + link.length), QTextCursor::KeepAnchor);
+        QTextCharFormat linkFormat;
+        linkFormat.setFontUnderline(true);
+        linkFormat.setForeground(palette().color(QPalette::Link));
+        span.mergeCharFormat(linkFormat);
+    }
+
     if (scrollLocked_) {
         scroll->setValue(qMax(0, firstVisible - leaving));
     } else {

@@ -35,6 +35,9 @@ const QColor kPhraseGreen(0, 64, 0);
 
 // Board positions of the dice before their first roll (and at each new turn).
 constexpr QPoint kDiceStart[6] = {{}, {379, 210}, {323, 250}, {395, 250}, {363, 258}, {347, 226}};
+// A die's number sits on its top left corner, outside the pips.
+constexpr QPoint kDieKeyOffset(-6, -6);
+constexpr QSize kDieKeySize(15, 15);
 
 // Score card: seat columns, the rows' tops per cell, and where the head's widgets sit.
 constexpr int kColumnLeft[5] = {0, 91, 138, 184, 230};
@@ -151,7 +154,8 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     status->setFont(arial(10, true));
 
     picture(board, QStringLiteral("image_winner"), Pictures::pixmap(kWinnerPicture), {104, 57, 276, 57})->hide();
-    QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {40, 91, 401, 25},
+    // The line of the winner sits on the banner's ribbon.
+    QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {130, 86, 224, 28},
                              Qt::AlignCenter);
     winner->setFont(arial(14, true));
     winner->hide();
@@ -171,6 +175,18 @@ QWidget *Tchat::buildBoard(QWidget *parent)
                             {kDiceStart[die], QSize(32, 32)});
         d->setProperty("Tag", die);
         d->setEnabled(false);
+    }
+    // Each die's number, on its top left corner in the player's turn, so that Ctrl+1..5 can
+    // be told apart: the dice land in another order than their numbers. Drawn as text, it
+    // stays sharp at any scale.
+    for (int die = 1; die <= 5; ++die) {
+        QLabel *key = caption(board, QStringLiteral("dicekey%1").arg(die), QString::number(die),
+                              {kDiceStart[die] + kDieKeyOffset, kDieKeySize}, Qt::AlignCenter);
+        key->setFont(arial(7, true));
+        key->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgb(40, 40, 40);"
+                                          " border: 1px solid rgb(230, 230, 230); border-radius: 7px; }"));
+        key->setAttribute(Qt::WA_TransparentForMouseEvents);
+        key->hide();
     }
     return board;
 }

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <algorithm>
+
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
@@ -23,6 +25,30 @@ void Tchat::connectModel()
     connect(model_, &GameModel::justWatchChanged, this, [this] { JustWatch1->setChecked(model_->justWatching()); });
 }
 
+namespace {
+
+// The eyes of a seat that just watches go just left of its name, inside the name's own box,
+// and the name moves right to make room: they never cover it, nor a neighbour's name.
+void markWatching(QLabel *name, QLabel *eyes, bool watching)
+{
+    if (!watching) {
+        eyes->hide();
+        name->setAlignment(Qt::AlignCenter);
+        name->setContentsMargins(0, 0, 0, 0);
+        return;
+    }
+    constexpr int kGap = 2;
+    const int textWidth = name->fontMetrics().horizontalAdvance(name->text());
+    const int left = std::max(0, (name->width() - eyes->width() - kGap - textWidth) / 2);
+    name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    name->setContentsMargins(left + eyes->width() + kGap, 0, 0, 0);
+    eyes->move(name->x() + left, name->y() + (name->height() - eyes->height()) / 2);
+    eyes->raise();
+    eyes->show();
+}
+
+} // namespace
+
 void Tchat::showRoster()
 {
     for (int seat = 1; seat <= game::kSeats; ++seat) {
@@ -30,7 +56,7 @@ void Tchat::showRoster()
         QLabel *name = label(QStringLiteral("label_playername%1").arg(seat));
         name->setText(s.name);
         name->setToolTip(PlainText::toolTip(s.computerName));
-        label(QStringLiteral("image_eyes%1").arg(seat))->setVisible(s.watching);
+        markWatching(name, label(QStringLiteral("image_eyes%1").arg(seat)), s.watching);
     }
     if (windows_.spylist) {
         QListWidget *spys = windows_.spylist->listbox_spys();

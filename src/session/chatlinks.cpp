@@ -63,6 +63,24 @@ std::optional<Link> linkAt(const QString &text, qsizetype at)
     return std::nullopt;
 }
 
+QList<Link> linksToOpen(const QString &text)
+{
+    QList<Link> links;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && isBreak(text.at(at)))
+            ++at;
+        if (at >= text.size())
+            break;
+        std::optional<Link> link = linkAt(text, at);
+        while (at < text.size() && !isBreak(text.at(at)))
+            ++at;
+        if (link && !addressToOpen(*link).isEmpty())
+            links.append(*link);
+    }
+    return links;
+}
+
 QString addressToOpen(const Link &link)
 {
     if (link.prefix == QLatin1String("https://") || link.prefix == QLatin1String("http://")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -16,6 +17,9 @@ struct Link {
 
 // The link at character index `at` of `text`, if the word there holds one.
 std::optional<Link> linkAt(const QString &text, qsizetype at);
+
+// Every link in the text that the game opens (see addressToOpen), in order.
+QList<Link> linksToOpen(const QString &text);
 
 // The address to open for a link, or an empty text when such links are not opened: only
 // http, https, ftp and mailto (and "www." as http). A mail link loses everything from its "?"
