@@ -25,8 +25,7 @@ QString systemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-} // namespace
-
+// "1 MB", "512 KB": a limit as the messages name it.
 QString sizeText(qint64 bytes)
 {
     if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0)
@@ -35,6 +34,8 @@ QString sizeText(qint64 bytes)
         return QStringLiteral("%1 KB").arg(bytes / 1024);
     return QStringLiteral("%1 bytes").arg(bytes);
 }
+
+} // namespace
 
 Result read(const QString &path, qint64 limit)
 {

@@ -26,7 +26,4 @@ struct Result {
 
 Result read(const QString &path, qint64 limit);
 
-// "1 MB", "16 MB", "512 KB": a limit as the messages name it.
-QString sizeText(qint64 bytes);
-
 } // namespace BoundedFile
