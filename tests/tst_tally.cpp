@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 
 #include "common/environment.h"
 #include "tally/lzrw1.h"
+#include "tally/sharedtally.h"
 #include "tally/tallyfile.h"
 #include "tally/tallytable.h"
 
@@ -220,6 +222,9 @@ private slots:
     void unreadableFileIsMovedAside();
     void saveLeavesTempTxtAlone();
     void killedSaveKeepsOldFile();
+    void copiesSharingTheFileKeepEachOthersChanges_data();
+    void copiesSharingTheFileKeepEachOthersChanges();
+    void copiesSavingAtOnceLoseNoGame();
 };
 
 void TallyTest::knownFiles_data()
@@ -749,6 +754,185 @@ void TallyTest::killedSaveKeepsOldFile()
     QFile::remove(path);
 }
 
+namespace {
+
+// A copy of the game as its tally window keeps the tally: read at the start, every change
+// saved at once, the merged table kept when written.
+struct TallyCopy {
+    explicit TallyCopy(const QString &path)
+        : path(path)
+    {
+        table = SharedTally::load(doit, path).table;
+        table.resetSession();
+    }
+    bool save()
+    {
+        SharedTally::Saved saved = SharedTally::save(doit, table, path);
+        if (saved.written)
+            table = std::move(saved.table);
+        return saved.problem.isEmpty();
+    }
+
+    QString path;
+    Tlzrw1 doit;
+    TallyTable table;
+};
+
+// A row as "name counters...": the own row "own" and its three counters, an opponent's row
+// its name and its `counters` first counters.
+QString rowText(const TallyTable &table, int row, int counters)
+{
+    QStringList cells{row == 0 ? QStringLiteral("own") : table.cell(TallyTable::kName, row)};
+    for (int column = 1; column <= (row == 0 ? 3 : counters); ++column)
+        cells.append(table.cell(column, row));
+    return cells.join(QLatin1Char(' '));
+}
+
+QStringList rowTexts(const TallyTable &table, int counters)
+{
+    QStringList rows;
+    for (int row = 0; row < table.rowCount(); ++row)
+        rows.append(rowText(table, row, counters));
+    return rows;
+}
+
+} // namespace
+
+void TallyTest::copiesSharingTheFileKeepEachOthersChanges_data()
+{
+    // Each step of copy A or B is saved at once, as the tally window does: "game <result>
+    // <players at the table>", "tally <name>", "delete <name>", "five". Steps of "-" act on the
+    // file: "hold" and "release" its lock, "damage" it.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("file"); // the file's rows at the end, with their Total counters
+    QTest::addColumn<QStringList>("shown"); // copy B's rows at the end, Session counters too
+    QTest::addColumn<bool>("told");         // a save had a problem to tell
+
+    QTest::newRow("both count their games")
+        << QStringList{"A game Klot Klot", "B game mine Klot"} << QStringList{"own 5 2 0", "Klot 5 2 2 1"}
+        << QStringList{"own 5 2 0", "Klot 5 2 2 1 1 0 1 0"} << false;
+    QTest::newRow("an opponent the other copy never tallied")
+        << QStringList{"A tally Ann", "A game Ann Ann,Klot", "B game mine Klot"}
+        << QStringList{"own 5 2 0", "Klot 5 1 2 2", "Ann 1 1 0 0"}
+        << QStringList{"own 5 2 0", "Klot 5 1 2 2 1 0 1 0", "Ann 1 1 0 0 0 0 0 0"} << false;
+    QTest::newRow("a deletion stays") << QStringList{"A delete Klot", "B five"} << QStringList{"own 3 1 1"}
+                                      << QStringList{"own 3 1 1"} << false;
+    QTest::newRow("a game brings a deleted opponent back")
+        << QStringList{"A delete Klot", "B game Klot Klot"} << QStringList{"own 4 1 0", "Klot 1 1 0 0"}
+        << QStringList{"own 4 1 0", "Klot 1 1 0 0 1 1 0 0"} << false;
+    QTest::newRow("a busy file keeps the game for the next save")
+        << QStringList{"- hold", "B game mine Klot", "- release", "A game Klot Klot", "B five"}
+        << QStringList{"own 5 2 1", "Klot 5 2 2 1"} << QStringList{"own 5 2 1", "Klot 5 2 2 1 1 0 1 0"} << true;
+    QTest::newRow("a damaged file is kept aside")
+        << QStringList{"- damage", "B game mine Klot"} << QStringList{"own 4 2 0", "Klot 4 1 2 1"}
+        << QStringList{"own 4 2 0", "Klot 4 1 2 1 1 0 1 0"} << true;
+}
+
+void TallyTest::copiesSharingTheFileKeepEachOthersChanges()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, file);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, told);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(TallyFile::fileName());
+    Tlzrw1 doit;
+    TallyTable start = tableWith({QStringLiteral("Klot")});
+    for (const QString &result : {QStringLiteral("Klot"), TallyTable::mine(), QStringLiteral("Klot and Ann")})
+        start.addgame(result, {QStringLiteral("Klot")});
+    TallyFile::save(doit, start, path);
+
+    TallyCopy a(path);
+    TallyCopy b(path);
+    QLockFile other(SharedTally::lockPath(path));
+    const QByteArray damage("not a tally at all");
+    bool hadProblem = false;
+    for (const QString &step : steps) {
+        const QStringList words = step.split(QLatin1Char(' '));
+        if (words[0] == QLatin1String("-")) {
+            if (words[1] == QLatin1String("hold")) {
+                QVERIFY(other.tryLock(0));
+            } else if (words[1] == QLatin1String("release")) {
+                other.unlock();
+            } else {
+                QFile damaged(path);
+                QVERIFY(damaged.open(QIODevice::WriteOnly));
+                damaged.write(damage);
+            }
+            continue;
+        }
+        TallyCopy &copy = words[0] == QLatin1String("A") ? a : b;
+        if (words[1] == QLatin1String("game")) {
+            const QString result = words[2] == QLatin1String("mine") ? TallyTable::mine() : words[2];
+            copy.table.addgame(result, words[3].split(QLatin1Char(',')));
+        } else if (words[1] == QLatin1String("tally")) {
+            copy.table.tally(words[2]);
+        } else if (words[1] == QLatin1String("delete")) {
+            copy.table.moverow(copy.table.find(words[2]));
+        } else {
+            copy.table.addtomine(TallyTable::kFiveKind);
+        }
+        hadProblem |= !copy.save();
+    }
+
+    const TallyFile::Loaded saved = TallyFile::load(doit, path);
+    QVERIFY(saved.found);
+    QCOMPARE(rowTexts(saved.table, 4), file);
+    QCOMPARE(rowTexts(b.table, 8), shown);
+    QVERIFY(b.table.changes().isEmpty());
+    QCOMPARE(hadProblem, told);
+    if (steps.contains(QStringLiteral("- damage"))) {
+        // Whatever it was, it is still there beside the new tally.
+        bool kept = false;
+        for (const QFileInfo &entry : QDir(dir.path()).entryInfoList(QDir::Files)) {
+            QFile aside(entry.filePath());
+            kept |= aside.open(QIODevice::ReadOnly) && aside.readAll() == damage;
+        }
+        QVERIFY(kept);
+    }
+}
+
+// Two processes that share the data directory finish games as fast as they can: the file ends
+// with every game of both.
+void TallyTest::copiesSavingAtOnceLoseNoGame()
+{
+    constexpr int kGames = 40;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(TallyFile::fileName());
+    Tlzrw1 doit;
+    TallyFile::save(doit, tableWith({QStringLiteral("Klot")}), path);
+
+    QProcess copies[2];
+    for (QProcess &copy : copies)
+        copy.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--count-games"), QString::number(kGames), path});
+    for (QProcess &copy : copies) {
+        QVERIFY(copy.waitForFinished(60000));
+        QCOMPARE(copy.exitCode(), 0);
+    }
+    const TallyFile::Loaded saved = TallyFile::load(doit, path);
+    QVERIFY(saved.found);
+    QCOMPARE(rowTexts(saved.table, 4),
+             (QStringList{QStringLiteral("own %1 %2 0").arg(2 * kGames).arg(kGames),
+                          QStringLiteral("Klot %1 %2 %2 0").arg(2 * kGames).arg(kGames)}));
+}
+
+// The child of copiesSavingAtOnceLoseNoGame: a copy that wins every other game against Klot
+// and saves after each.
+static int countGames(int games, const QString &path)
+{
+    TallyCopy copy(path);
+    for (int game = 0; game < games; ++game) {
+        copy.table.addgame(game % 2 ? QStringLiteral("Klot") : TallyTable::mine(), {QStringLiteral("Klot")});
+        copy.save();
+    }
+    // A save that found the file busy left its games for the next one.
+    for (int attempt = 0; attempt < 10 && !copy.table.changes().isEmpty(); ++attempt)
+        copy.save();
+    return copy.table.changes().isEmpty() ? 0 : 1;
+}
+
 // The child of killedSaveKeepsOldFile: writes a new tally and waits to be killed before it
 // would put the new file in place.
 static int saveAndHang(const QString &path)
@@ -769,6 +953,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--save-and-hang") == 0)
         return saveAndHang(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && qstrcmp(argv[1], "--count-games") == 0)
+        return countGames(QByteArray(argv[2]).toInt(), QString::fromLocal8Bit(argv[3]));
     TallyTest test;
     return QTest::qExec(&test, argc, argv);
 }

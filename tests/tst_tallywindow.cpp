@@ -27,6 +27,7 @@ private slots:
     void unreadableFileIsReportedOnce();
     void okHides();
     void contentsWaitForTheFirstShow();
+    void copiesInOneDirectoryShowEachOthersChanges();
 
 private:
     QLabel *label(const QString &name) const { return window_->findChild<QLabel *>(name); }
@@ -280,6 +281,40 @@ void TallyWindowTest::contentsWaitForTheFirstShow()
     QCOMPARE(items(list(QStringLiteral("listbox_tally"))), QStringList{QStringLiteral("Klot [x]")});
     QCOMPARE(items(window_->checklist()), (QStringList{QStringLiteral("Klot [x]"), QStringLiteral("Ann")}));
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("2"));
+}
+
+void TallyWindowTest::copiesInOneDirectoryShowEachOthersChanges()
+{
+    // A second copy starts in the same data directory before the first has saved anything;
+    // window_ is the copy acted on.
+    std::unique_ptr<Ttallylist> other = std::move(window_);
+    open();
+    std::swap(window_, other);
+    tally({QStringLiteral("Klot"), QStringLiteral("Ann")});
+    window_->addgame(QStringLiteral("Klot"));
+
+    std::swap(window_, other);
+    window_->addgame(QStringLiteral("addtomine"));
+    // Its own game counted against no one it tallied; the other copy's opponents and game show.
+    QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("2"));
+    QCOMPARE(text(QStringLiteral("mylabel_2")), QStringLiteral("1"));
+    QListWidget *tallied = list(QStringLiteral("listbox_tally"));
+    QCOMPARE(items(tallied), (QStringList{"Klot [x]", "Ann [x]"}));
+    QCOMPARE(items(window_->checklist()), (QStringList{"Klot [x]", "Ann [x]"}));
+    tallied->setCurrentRow(0);
+    QCOMPARE(hisPanel(), (QStringList{"Klot's Tally", "Klot Wins:", "1", "1", "0", "0", "0", "0", "0", "0"}));
+
+    std::swap(window_, other);
+    answer_ = true;
+    check(list(QStringLiteral("listbox_tally")), 1, Qt::Unchecked);
+    // Ann has left the table, so this copy's next game does not bring her back.
+    std::swap(window_, other);
+    seats_[3] = QStringLiteral("<Waiting>");
+    window_->addgame(QStringLiteral("Klot"));
+    QCOMPARE(items(tallied), QStringList{"Klot [x]"});
+    QCOMPARE(items(window_->checklist()), QStringList{"Klot [x]"});
+    QCOMPARE(hisPanel(), (QStringList{"Klot's Tally", "Klot Wins:", "2", "2", "0", "0", "1", "1", "0", "0"}));
+    QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("3"));
 }
 
 QTEST_MAIN(TallyWindowTest)

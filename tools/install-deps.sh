@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
     libjpeg-dev libcurl4-openssl-dev
     fonts-liberation2
-    desktop-file-utils appstream dpkg-dev file man-db
+    desktop-file-utils appstream dpkg-dev file man-db lintian
 )
 
 missing=()

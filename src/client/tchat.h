@@ -59,8 +59,8 @@ class Tchat : public QMainWindow {
     Q_OBJECT
 
 public:
-    // FormCreate: builds the window, holds the named mutex, empties the card and seeds the
-    // generator.
+    // FormCreate: builds the window, holds the named mutex, empties the card and sets up the
+    // dice generator (seeded only when MORVELLO_SEED asks for it).
     explicit Tchat(QWidget *parent = nullptr);
     ~Tchat() override;
 

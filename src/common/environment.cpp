@@ -16,18 +16,33 @@ quint16 gamePort()
 
 namespace {
 
-// MORVELLO_INSTALL_BINDIR and MORVELLO_MODULE_DIR_FROM_BIN come from the build: where the
-// install puts the executable, and its modules relative to it (for example "bin" and
-// "../lib/morvello").
+// Where an install puts the executable, and its modules relative to it, from the build: "bin"
+// and "../lib/morvello" for `cmake --install`, "games" and "../lib/games/morvello" for the
+// Debian package.
+struct InstallLayout {
+    const char *binDir;
+    const char *moduleDirFromBin;
+};
+constexpr InstallLayout kInstallLayouts[] = {
+    {MORVELLO_INSTALL_BINDIR, MORVELLO_MODULE_DIR_FROM_BIN},
+    {MORVELLO_GAMES_BINDIR, MORVELLO_GAMES_MODULE_DIR_FROM_BIN},
+};
 
 // The installed module directory, or empty when this copy is not installed.
 QString installedModuleDirectory()
 {
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (exeDir.isEmpty() || !exeDir.endsWith(QStringLiteral("/" MORVELLO_INSTALL_BINDIR)))
+    if (exeDir.isEmpty())
         return {};
-    const QString dir = QDir::cleanPath(exeDir + QStringLiteral("/" MORVELLO_MODULE_DIR_FROM_BIN));
-    return QFileInfo(dir).isDir() ? dir : QString();
+    for (const InstallLayout &layout : kInstallLayouts) {
+        if (!exeDir.endsWith(QLatin1Char('/') + QLatin1String(layout.binDir)))
+            continue;
+        const QString dir =
+            QDir::cleanPath(exeDir + QLatin1Char('/') + QLatin1String(layout.moduleDirFromBin));
+        if (QFileInfo(dir).isDir())
+            return dir;
+    }
+    return {};
 }
 
 } // namespace

@@ -12,9 +12,10 @@ inline constexpr quint16 kDefaultPort = 7772;
 // The game's TCP port: MORVELLO_PORT when it holds a valid port number, else 7772.
 quint16 gamePort();
 
-// Whether this copy runs from where `cmake --install` (or a package) put it: its directory
-// is the install's bin directory and the game's module directory sits beside it at the place
-// the install gives it. A copy in a build tree or an unpacked folder is not installed.
+// Whether this copy runs from where `cmake --install` or the Debian package put it: its
+// directory is the install's bin (or the package's games) directory and the game's module
+// directory sits beside it at the place that install gives it. A copy in a build tree or an
+// unpacked folder is not installed.
 bool isInstalled();
 
 // The directory of the executable's loadable modules (the sound module): the installed module

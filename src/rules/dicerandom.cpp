@@ -1,25 +1,60 @@
 #include "rules/dicerandom.h"
 
-#include <QDateTime>
+#include <QRandomGenerator>
+#include <QString>
+#include <limits>
 
-DiceRandom &DiceRandom::shared()
+DiceRandom DiceRandom::system()
 {
-    static DiceRandom generator;
+    DiceRandom generator;
+    generator.system_ = true;
     return generator;
 }
 
-quint32 DiceRandom::millisecondsSinceMidnightUtc()
+std::optional<quint32> DiceRandom::environmentSeed()
 {
-    return quint32(QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay());
+    bool ok = false;
+    const quint32 fixed = qEnvironmentVariable("MORVELLO_SEED").toUInt(&ok);
+    return ok ? std::optional<quint32>(fixed) : std::nullopt;
+}
+
+DiceRandom DiceRandom::fromEnvironment()
+{
+    const std::optional<quint32> fixed = environmentSeed();
+    return fixed ? DiceRandom(*fixed) : system();
+}
+
+int DiceRandom::systemRandom(int range)
+{
+    // Values from the top partial block of 2^32 would make the low results a little likelier.
+    const quint32 bound = quint32(qMax(range, 1));
+    const quint32 limit = std::numeric_limits<quint32>::max() - std::numeric_limits<quint32>::max() % bound;
+    quint32 value = 0;
+    do {
+        value = QRandomGenerator::system()->generate();
+    } while (value >= limit);
+    return int(value % bound);
+}
+
+DiceRandom &DiceRandom::shared()
+{
+    // Fair until told otherwise, so that no path to the dice can skip the secure source.
+    static DiceRandom generator = system();
+    return generator;
+}
+
+DiceRandom &DiceRandom::scatter()
+{
+    static DiceRandom own = system();
+    DiceRandom &host = shared();
+    return host.isSeeded() ? host : own;
 }
 
 void DiceRandom::seedOnce()
 {
-    static bool seeded = false;
-    if (seeded)
+    static bool done = false;
+    if (done)
         return;
-    seeded = true;
-    bool ok = false;
-    const quint32 fixed = qEnvironmentVariable("MORVELLO_SEED").toUInt(&ok);
-    shared().setSeed(ok ? fixed : millisecondsSinceMidnightUtc());
+    done = true;
+    shared() = fromEnvironment();
 }

@@ -138,10 +138,11 @@ int computeTotals(ScoreCells &cells)
         if (cells[std::size_t(c)] != kEmptyCell)
             cells[LowerTotal] += cells[std::size_t(c)];
     }
-    cells[UpperBonus] = cells[UpperTotal] > 70 ? 35 : 0;
+    cells[UpperBonus] = cells[UpperTotal] >= kUpperBonusThreshold ? kUpperBonus : 0;
     // 5 of a Kind is taken as it stands: while unscored its 1000 keeps the bonus away, so
     // the lower bonus can only come once 5 of a Kind has been scored.
-    cells[LowerBonus] = cells[LowerTotal] - cells[FiveKind] > 115 ? 45 : 0;
+    cells[LowerBonus] =
+        cells[LowerTotal] - cells[FiveKind] >= kLowerBonusThreshold ? kLowerBonus : 0;
     return cells[UpperTotal] + cells[LowerTotal] + cells[UpperBonus] + cells[LowerBonus];
 }
 

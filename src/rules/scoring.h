@@ -13,6 +13,19 @@ using Hand = std::array<int, 5>;
 // A score card: cells 1..16 at the same indices (index 0 unused); kEmptyCell while unscored.
 using ScoreCells = std::array<qint32, kCellCount + 1>;
 
+// The two bonuses of a card. The upper one comes with an upper total of 71 or more; the lower
+// one with 116 or more from the lower half without 5 of a Kind, once 5 of a Kind is scored.
+inline constexpr int kUpperBonusThreshold = 71;
+inline constexpr int kUpperBonus = 35;
+inline constexpr int kLowerBonusThreshold = 116;
+inline constexpr int kLowerBonus = 45;
+
+// The categories whose scores count towards the lower bonus: the lower half but 5 of a Kind.
+constexpr bool countsForLowerBonus(int category)
+{
+    return category >= FourKind && category <= Freebie && category != FiveKind;
+}
+
 // The bonus die of a turn; it only counts in a bonus dice game.
 struct BonusDie {
     bool bonusgame = false;

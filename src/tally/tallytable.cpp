@@ -50,13 +50,17 @@ qint64 TallyTable::addit(int column, int row)
 {
     const qint64 value = counter(cell(column, row)) + 1;
     setCell(column, row, QString::number(value));
+    if (row >= 0 && row < rowCount() && column >= 1 && column < kColumns)
+        changes_.append({Change::Counted, row == 0, row == 0 ? QString() : rows_[row][kName], column});
     return value;
 }
 
 void TallyTable::moverow(int row)
 {
-    if (row >= 1 && row < rowCount())
+    if (row >= 1 && row < rowCount()) {
+        changes_.append({Change::Deleted, false, rows_[row][kName], 0});
         rows_.removeAt(row);
+    }
 }
 
 int TallyTable::find(const QString &name) const
@@ -75,7 +79,39 @@ int TallyTable::tally(const QString &name)
     Row row = zeroRow();
     row[kName] = name;
     rows_.append(row);
+    changes_.append({Change::Tallied, false, name, 0});
     return rowCount() - 1;
+}
+
+void TallyTable::apply(const QList<Change> &changes)
+{
+    QString problem;
+    for (const Change &change : changes) {
+        switch (change.kind) {
+        case Change::Tallied:
+            tally(change.name);
+            break;
+        case Change::Deleted:
+            moverow(find(change.name));
+            break;
+        case Change::Counted: {
+            if (!change.ownRow && change.column > kNeitherWon)
+                break;
+            int row = change.ownRow ? 0 : find(change.name);
+            if (row < 0)
+                row = tally(change.name);
+            try {
+                addit(change.column, row);
+            } catch (const TallyError &error) {
+                if (problem.isEmpty())
+                    problem = error.text();
+            }
+            break;
+        }
+        }
+    }
+    if (!problem.isEmpty())
+        throw TallyError(problem);
 }
 
 void TallyTable::resetSession()

@@ -83,9 +83,29 @@ public:
     // to 4) except `myseat` and those still "<Waiting>".
     static QStringList opponentsAtTable(const QStringList &seatNames, int myseat);
 
+    // One change made through addit, tally or moverow. Another copy of the game may have saved
+    // the file since this table was read, so a save applies this copy's changes to the file as
+    // it then stands instead of writing this table over it.
+    struct Change {
+        enum Kind { Counted, Tallied, Deleted };
+        Kind kind = Counted;
+        bool ownRow = false; // row 0, the local player's own totals
+        QString name;        // the opponent's row
+        int column = 0;      // the counter of Counted
+    };
+    // The changes since the table was made or read, or since clearChanges, in order.
+    const QList<Change> &changes() const { return changes_; }
+    void clearChanges() { changes_.clear(); }
+    // Makes the same changes to this table, but for the Session counters, which belong to the
+    // copy that counted them: a count for an opponent this table lacks adds his row, a deletion
+    // of a row it lacks does nothing. Throws TallyError after applying every change it could
+    // when a counter here is not a number.
+    void apply(const QList<Change> &changes);
+
 private:
     using Row = std::array<QString, kColumns>;
     static Row zeroRow();
 
     QList<Row> rows_;
+    QList<Change> changes_;
 };

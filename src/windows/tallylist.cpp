@@ -1,6 +1,7 @@
 #include "windows/tallylist.h"
 
 #include "ui/pictures.h"
+#include "tally/sharedtally.h"
 #include "tally/tallyfile.h"
 #include "ui/plaintext.h"
 
@@ -73,7 +74,7 @@ Ttallylist::Ttallylist(QWidget *parent, const QString &path)
     setWindowTitle(QStringLiteral("Morvello - Tally List"));
     resize(470, 360);
 
-    TallyFile::Loaded loaded = TallyFile::load(doit, path_);
+    TallyFile::Loaded loaded = SharedTally::load(doit, path_);
     canSave_ = loaded.canSave;
     if (loaded.found) {
         stringgrid_scores = std::move(loaded.table);
@@ -235,6 +236,30 @@ void Ttallylist::loadtally()
         addTallyItem(stringgrid_scores.cell(TallyTable::kName, row));
 }
 
+void Ttallylist::showTable()
+{
+    if (!built_)
+        return;
+    QStringList names;
+    for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
+        names.append(stringgrid_scores.cell(TallyTable::kName, row));
+    QStringList shown;
+    for (int i = 0; i < listbox_tally->count(); ++i)
+        shown.append(listbox_tally->item(i)->text());
+    if (names != shown) {
+        // Another copy added or deleted an opponent: the list follows, keeping the selection.
+        const QString selected = listbox_tally->currentItem() ? listbox_tally->currentItem()->text() : QString();
+        loadtally();
+        listbox_tally->setCurrentRow(stringgrid_scores.find(selected) - 1);
+        filling_ = true;
+        for (int i = 0; i < checklist_->count(); ++i)
+            checklist_->item(i)->setCheckState(isTallied(checklist_->item(i)->text()) ? Qt::Checked : Qt::Unchecked);
+        filling_ = false;
+    }
+    showOwnTotals();
+    listbox_tallyClick();
+}
+
 void Ttallylist::showOwnTotals()
 {
     if (!built_)
@@ -368,13 +393,15 @@ void Ttallylist::save()
 {
     if (!canSave_)
         return;
-    try {
-        TallyFile::save(doit, stringgrid_scores, path_);
-    } catch (const ELzrw1Exception &error) {
-        // Saving follows every game: the same failure is reported once.
-        if (canReport_ && problem_ != error.text())
-            report(error.text());
+    SharedTally::Saved saved = SharedTally::save(doit, stringgrid_scores, path_);
+    canSave_ = saved.canSave;
+    if (saved.written) {
+        stringgrid_scores = std::move(saved.table);
+        showTable();
     }
+    // Saving follows every game: the same failure is reported once.
+    if (!saved.problem.isEmpty() && canReport_ && problem_ != saved.problem)
+        report(saved.problem);
 }
 
 void Ttallylist::report(const QString &text)

@@ -16,8 +16,9 @@ class QPushButton;
 
 // The tally window: the local player's totals and the records against the opponents the user
 // chose to tally. Created hidden at start-up and kept for the whole run; the tally is read when
-// the window is created and written after every change and when it is destroyed. The window's
-// contents are built when it is first shown or first needed, which spares the start-up.
+// the window is created, and every change is saved at once into the file as other copies of the
+// game may have left it (SharedTally), after which the window shows the merged tally. The
+// window's contents are built when it is first shown or first needed, which spares the start-up.
 class Ttallylist : public QWidget {
     Q_OBJECT
 
@@ -61,6 +62,8 @@ private:
     void buildContents();
     void buildWindow();
     void loadtally();
+    // Brings the window up to the table after a save merged in what other copies saved.
+    void showTable();
     void showOwnTotals();
     void addTallyItem(const QString &name);
     void save();
