@@ -41,7 +41,7 @@ struct Player : StartForm, ChatFixture {
           }())
     {
         chat.setParameters(parameters);
-        action(QStringLiteral("PlaySounds1"))->setChecked(false);   // until the settings are read
+        chat.preferences().setPlaySounds(false);   // until the settings are read
         chat.show();
     }
 
@@ -101,14 +101,13 @@ struct Player : StartForm, ChatFixture {
     QString cardMismatch(const HostEngine &engine) const
     {
         for (int seat = 1; seat <= 4; ++seat) {
-            const tplayer &p = engine.players[std::size_t(seat)];
             for (int cell = 1; cell <= 16; ++cell) {
-                const int v = p.scores[std::size_t(cell)];
+                const int v = engine.turn().card(seat)[std::size_t(cell)];
                 const QString name = QStringLiteral("score%1_%2").arg(seat).arg(cell);
                 if (label(name)->text() != (v == rules::kEmptyCell ? QString() : QString::number(v)))
                     return name;
             }
-            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(p.total))
+            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(engine.turn().total(seat)))
                 return QStringLiteral("label_score%1").arg(seat);
         }
         return QString();
@@ -213,7 +212,8 @@ void GamePlayTest::soloGameByClicksAndKeys()
             break;
         case 3: {
             // The zero-score question, answered No by its key, then Yes.
-            you.action(QStringLiteral("double"))->setChecked(true);
+            you.action(QStringLiteral("double"))->trigger();
+            QVERIFY(you.chat.preferences().doubleCheck());
             QVERIFY(you.roll(true));
             you.sent.clear();
             const auto faces = you.model().faces();
@@ -229,7 +229,7 @@ void GamePlayTest::soloGameByClicksAndKeys()
             }
             QCOMPARE(you.gameMessages(), QList<QByteArray>{"CMD_setscore+1+" + QByteArray::number(zero)});
             QVERIFY(TestClient::waitUntil([&] { return you.model().seat(1).cells[std::size_t(zero)] == 0; }));
-            you.action(QStringLiteral("double"))->setChecked(false);
+            you.action(QStringLiteral("double"))->trigger();
             break;
         }
         case 4:

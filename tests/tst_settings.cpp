@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -576,10 +576,10 @@ void SettingsTest::spyListKicksOnlyTheSpyPointedAt()
 
     ChatFixture f;
     f.deliver("CMD_sendlogininfo+1#CMD_newplayerinfo+5+Ann#CMD_newplayerinfo+6+Bob#CMD_newplayerinfo+7+Klot#");
-    QListWidget *spys = f.spylist.listbox_spys();
+    QListView *spys = f.spylist.listbox_spys();
     f.spylist.show();
-    QCOMPARE(spys->count(), 3);
-    QCOMPARE(spys->item(2)->text(), QStringLiteral("7: Klot"));
+    QCOMPARE(f.spies().size(), 3);
+    QCOMPARE(f.spies().value(2), QStringLiteral("7: Klot"));
     QAction *kick = f.spylist.popup_kickhim();
 
     auto pointAt = [&](const QPoint &pos) {
@@ -587,14 +587,14 @@ void SettingsTest::spyListKicksOnlyTheSpyPointedAt()
                          Qt::NoModifier);
         QCoreApplication::sendEvent(spys->viewport(), &move);
     };
-    const QPoint overKlot = spys->visualItemRect(spys->item(2)).center();
+    const QPoint overKlot = spys->visualRect(spys->model()->index(2, 0)).center();
     // Not hosting: the command is off and does nothing.
     pointAt(overKlot);
     QCOMPARE(f.spylist.hoveredRow(), 2);
     QVERIFY(!kick->isEnabled());
     kick->trigger();
 
-    f.spylist.setServer(&server);
+    f.spylist.setHost(&server);
     QVERIFY(kick->isEnabled());
     pointAt(QPoint(2, spys->viewport()->height() - 2));
     QCOMPARE(f.spylist.hoveredRow(), -1);
@@ -604,15 +604,15 @@ void SettingsTest::spyListKicksOnlyTheSpyPointedAt()
     f.deliver("CMD_playerdisconnected+7+Klot#CMD_newplayerinfo+7+Dora#");
     kick->trigger();
     for (int slot = 1; slot <= 7; ++slot)
-        QVERIFY2(server.engine().players[std::size_t(slot)].connected, qPrintable(QString::number(slot)));
+        QVERIFY2(server.engine().table().connected(slot), qPrintable(QString::number(slot)));
 
-    pointAt(spys->visualItemRect(spys->item(2)).center());
+    pointAt(spys->visualRect(spys->model()->index(2, 0)).center());
     kick->trigger();
-    QVERIFY(!server.engine().players[7].connected);
+    QVERIFY(!server.engine().table().connected(7));
     QVERIFY(clients[7].waitForClosed());
     QVERIFY(!clients[1].nextMessageStartingWith("CMD_playerdisconnected+7+").isNull());
     for (int slot = 1; slot <= 6; ++slot) {
-        QVERIFY2(server.engine().players[std::size_t(slot)].connected, qPrintable(QString::number(slot)));
+        QVERIFY2(server.engine().table().connected(slot), qPrintable(QString::number(slot)));
         QVERIFY2(!clients[std::size_t(slot)].isClosed(), qPrintable(QString::number(slot)));
     }
 }

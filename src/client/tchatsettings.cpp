@@ -10,12 +10,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
+#include <QToolButton>
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
-#include "session/clientsettings.h"
 #include "ui/clickablelabel.h"
 #include "ui/desktopcolor.h"
+#include "ui/plaintext.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tphrases.h"
@@ -40,37 +41,53 @@ void Tchat::connectSettings()
         return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
     connect(PlaySounds1, &QAction::triggered, this, &Tchat::PlaySounds1Click);
-    connect(findChild<QAction *>(QStringLiteral("double")), &QAction::triggered, this, &Tchat::doubleClick);
+    connect(double1, &QAction::triggered, this, &Tchat::doubleClick);
     connect(findChild<QAction *>(QStringLiteral("TextColor1")), &QAction::triggered, this, &Tchat::TextColor1Click);
     connect(findChild<QAction *>(QStringLiteral("ActionColor1")), &QAction::triggered, this,
             &Tchat::ActionColor1Click);
-    for (int size : kTextSizes) {
-        QAction *entry = findChild<QAction *>(QStringLiteral("N%1").arg(size));
-        connect(entry, &QAction::triggered, this, [this, entry] { N14Click(entry->property("Tag").toInt()); });
-    }
+    for (int size : kTextSizes)
+        connect(findChild<QAction *>(QStringLiteral("N%1").arg(size)), &QAction::triggered, this,
+                [this, size] { N14Click(size); });
     if (auto *logo = findChild<ClickableLabel *>(QStringLiteral("Image4")))
         connect(logo, &ClickableLabel::clicked, this, &Tchat::Image4Click);
-    connect(model_, &GameModel::ownLogin, this, &Tchat::loadinifile);
-    showTextSize(textSize());
+
+    Preferences *preferences = &session_->preferences();
+    connect(preferences, &Preferences::textSizeChanged, this, &Tchat::showTextSize);
+    connect(preferences, &Preferences::colorsChanged, this, &Tchat::showColors);
+    connect(preferences, &Preferences::switchesChanged, this, &Tchat::showSwitches);
+    connect(preferences, &Preferences::phrasesChanged, this, &Tchat::showPhrases);
+    connect(preferences, &Preferences::saveFailed, this, [this](const QString &path, const QString &reason) {
+        const QFileInfo file(path);
+        addlinetochat(QStringLiteral("Your settings could not be saved: the file %1 in %2 could not be written (%3).")
+                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
+                      kBlue);
+    });
+    connect(preferences, &Preferences::readFailed, this, [this](const QString &path, const QString &reason) {
+        const QFileInfo file(path);
+        addlinetochat(QStringLiteral("Your settings could not be read: the file %1 in %2 %3. The game uses its "
+                                     "default settings and leaves that file as it is.")
+                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
+                      kBlue);
+    });
+    showTextSize(preferences->textSize());
+    showColors();
+    showSwitches();
+    showPhrases();
 }
 
 void Tchat::connectSideWindows()
 {
     if (windows_.phrases)
-        connect(windows_.phrases, &Tphrases::phrasesDone, this, &Tchat::applyPhrases, Qt::UniqueConnection);
+        connect(windows_.phrases, &Tphrases::phrasesDone, &session_->preferences(), &Preferences::setPhrases,
+                Qt::UniqueConnection);
     if (windows_.download)
         connect(windows_.download, &Tdownload::exitRequested, this, &QWidget::close, Qt::UniqueConnection);
 }
 
 void Tchat::playsounds(const QString &name)
 {
-    if (PlaySounds1->isChecked())
+    if (preferences().playSounds())
         sounds_.play(name);
-}
-
-int Tchat::textSize() const
-{
-    return mainchat->font().pointSize();
 }
 
 void Tchat::showTextSize(int size)
@@ -83,87 +100,55 @@ void Tchat::showTextSize(int size)
         findChild<QAction *>(QStringLiteral("N%1").arg(entry))->setChecked(entry == size);
 }
 
-void Tchat::loadinifile()
+void Tchat::showColors()
 {
-    const Profile profile(ClientSettings::path());
-    if (!profile.problem().isEmpty() && !settingsProblemTold_) {
-        // Told once: the writes that follow are refused for the same reason, silently.
-        settingsProblemTold_ = true;
-        const QFileInfo file(profile.path());
-        addlinetochat(QStringLiteral("Your settings could not be read: the file %1 in %2 %3. The game uses its default "
-                                     "settings and leaves that file as it is.")
-                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), profile.problem()),
-                      kBlue);
-    }
-    const ClientSettings settings = ClientSettings::read(profile);
-    showTextSize(settings.textSize);
-    commands_->textColor = settings.textColor;
-    commands_->actionColor = settings.actionColor;
-    setTextColour(mychat, toColor(settings.textColor));
-    for (int n = 1; n <= ClientSettings::kPhrases; ++n) {
-        if (!settings.phrases[std::size_t(n)].isEmpty())
-            setPhrase(n, settings.phrases[std::size_t(n)]);
-    }
-    PlaySounds1->setChecked(settings.playSounds);
-    findChild<QAction *>(QStringLiteral("double"))->setChecked(settings.doubleCheck);
+    setTextColour(mychat, toColor(preferences().textColor()));
 }
 
-void Tchat::saveinifile()
+void Tchat::showSwitches()
 {
-    ClientSettings settings;
-    settings.textSize = textSize();
-    settings.textColor = commands_->textColor;
-    settings.actionColor = commands_->actionColor;
-    settings.playSounds = PlaySounds1->isChecked();
-    settings.doubleCheck = findChild<QAction *>(QStringLiteral("double"))->isChecked();
-    writeSettings(settings.entries());
+    PlaySounds1->setChecked(preferences().playSounds());
+    double1->setChecked(preferences().doubleCheck());
 }
 
-void Tchat::writeSettings(const Profile::Entries &entries)
+void Tchat::showPhrases()
 {
-    Profile profile(ClientSettings::path());
-    if (profile.write(ClientSettings::kSection, entries) || settingsProblemTold_)
-        return;
-    settingsProblemTold_ = true;
-    const QFileInfo file(profile.path());
-    addlinetochat(QStringLiteral("Your settings could not be saved: the file %1 in %2 could not be written (%3).")
-                      .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), profile.errorString()),
-                  kBlue);
+    for (int n = 1; n <= Preferences::kPhrases; ++n) {
+        if (auto *button = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(n)))
+            button->setToolTip(PlainText::toolTip(preferences().phrase(n)));
+    }
 }
 
 void Tchat::PlaySounds1Click()
 {
-    saveinifile();
+    preferences().setPlaySounds(!preferences().playSounds());
 }
 
 void Tchat::doubleClick()
 {
-    saveinifile();
+    preferences().setDoubleCheck(!preferences().doubleCheck());
 }
 
 void Tchat::TextColor1Click()
 {
-    const std::optional<QColor> chosen = chooseColor(toColor(commands_->textColor), QStringLiteral("Text Color"));
-    if (!chosen)
-        return;
-    commands_->textColor = DesktopColor::fromColor(*chosen);
-    setTextColour(mychat, *chosen);
-    saveinifile();
+    const std::optional<QColor> chosen = chooseColor(toColor(preferences().textColor()), QStringLiteral("Text Color"));
+    if (chosen)
+        preferences().setTextColor(DesktopColor::fromColor(*chosen));
 }
 
 void Tchat::ActionColor1Click()
 {
-    const std::optional<QColor> chosen = chooseColor(toColor(commands_->actionColor), QStringLiteral("Action Color"));
+    const std::optional<QColor> chosen =
+        chooseColor(toColor(preferences().actionColor()), QStringLiteral("Action Color"));
     if (chosen)
-        commands_->actionColor = DesktopColor::fromColor(*chosen);
-    // Written whether the user chose or cancelled.
-    saveinifile();
+        preferences().setActionColor(DesktopColor::fromColor(*chosen));
+    else
+        preferences().save();  // written whether the user chose or cancelled
 }
 
 void Tchat::N14Click(int size)
 {
-    showTextSize(size);
-    saveinifile();
+    preferences().setTextSize(size);
 }
 
 void Tchat::Image4Click()
@@ -185,17 +170,4 @@ void Tchat::showLobbyOffer()
         at.setX(qMax(screenArea.left(), game.left() - offer->frameGeometry().width() - 8));
     offer->move(at);
     offer->show();
-}
-
-void Tchat::applyPhrases(const QStringList &phrases)
-{
-    std::array<QString, ClientSettings::kPhrases + 1> stored;
-    for (int n = 1; n <= ClientSettings::kPhrases; ++n) {
-        const QString phrase = phrases.value(n - 1);
-        stored[std::size_t(n)] = phrase;
-        // An emptied phrase is stored empty, which the next start reads as the built-in
-        // phrase; the button takes that phrase now rather than sending an empty one.
-        setPhrase(n, phrase.isEmpty() ? ClientText::defaultPhrases[n] : phrase);
-    }
-    writeSettings(ClientSettings::phraseEntries(stored));
 }

@@ -16,15 +16,11 @@
 #include "common/environment.h"
 #include "ui/background.h"
 #include "ui/jpegimage.h"
-#include "download/httpget.h"
+#include "download/downloadjob.h"
 #include "download/partfile.h"
 #include "ui/plaintext.h"
 
 namespace {
-
-// The download's state, kept in the progress line's tag.
-constexpr int kUnderWay = 1;
-constexpr int kStopped = 2;
 
 const QString kAborted = QStringLiteral("Download Aborted");
 const QString kError = QStringLiteral("An Error has Occurred.");
@@ -84,20 +80,16 @@ Tdownload::Tdownload(QWidget *parent)
     lowSpeedBytes = bounds.lowSpeedBytes;
     lowSpeedSeconds = bounds.lowSpeedSeconds;
     PartFile::removeLeftovers(Environment::dataDirectory() + kInstallerName);
+    HttpCli1 = new DownloadJob(this);
+    connect(HttpCli1, &DownloadJob::headerLine, this, &Tdownload::headerLine);
+    connect(HttpCli1, &DownloadJob::documentBegin, this, &Tdownload::documentBegin);
+    connect(HttpCli1, &DownloadJob::dataReceived, this, &Tdownload::dataReceived);
+    connect(HttpCli1, &DownloadJob::finished, this, &Tdownload::downloadFinished);
 
     QFrame *download = panel(this, "Panel1");
     auto *downloadLayout = new QVBoxLayout(download);
     Image1 = PlainText::label(QString(), download);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
-    auto *closed = PlainText::label(QStringLiteral("IS CLOSED"), Image1);
-    closed->setObjectName(QStringLiteral("Label2"));
-    closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
-    QPalette red = closed->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    closed->setPalette(red);
-    closed->adjustSize();
-    closed->move((Image1->pixmap().width() - closed->width()) / 2, Image1->pixmap().height() - closed->height() - 8);
     downloadLayout->addWidget(Image1, 0, Qt::AlignHCenter);
     downloadLayout->addWidget(wrapped(download, "Label1",
                                       QStringLiteral("Download The Orlen42 Lobby Now to play this  and other exciting "
@@ -144,6 +136,25 @@ Tdownload::Tdownload(QWidget *parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Tdownload::discardDownload);
 }
 
+void Tdownload::setVisible(bool visible)
+{
+    // The picture is decoded when the window is first shown: a start that does not offer
+    // the lobby never pays for it.
+    if (visible && Image1->pixmap().isNull()) {
+        Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
+        auto *closed = PlainText::label(QStringLiteral("IS CLOSED"), Image1);
+        closed->setObjectName(QStringLiteral("Label2"));
+        closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
+        QPalette red = closed->palette();
+        red.setColor(QPalette::WindowText, Qt::red);
+        closed->setPalette(red);
+        closed->adjustSize();
+        closed->move((Image1->pixmap().width() - closed->width()) / 2,
+                     Image1->pixmap().height() - closed->height() - 8);
+    }
+    QWidget::setVisible(visible);
+}
+
 Tdownload::~Tdownload()
 {
     discardDownload();
@@ -157,7 +168,7 @@ QString Tdownload::lobbyUrl()
 
 bool Tdownload::downloading() const
 {
-    return HttpCli1 && HttpCli1->isRunning();
+    return HttpCli1->running();
 }
 
 void Tdownload::getbuttonClick()
@@ -169,22 +180,14 @@ void Tdownload::getbuttonClick()
         if (box->isVisible())
             box->reject();
     }
-    infolabel->setProperty("Tag", kUnderWay);
     // Always this name, whatever a configured address ends in, so that no address can choose
     // which of the program's files is overwritten.
     infolabel2->setText(kInstallerName);
-    file_ = std::make_unique<PartFile>(Environment::dataDirectory() + kInstallerName);
     getbutton->setEnabled(false);
     abortbutton->setEnabled(true);
-    infolabel->setText(QStringLiteral("Loading"));
+    progress_ = QStringLiteral("Loading");
+    infolabel->setText(progress_);
 
-    if (!HttpCli1) {
-        HttpCli1 = std::make_unique<HttpGet>();
-        connect(HttpCli1.get(), &HttpGet::headerLine, this, &Tdownload::headerLine);
-        connect(HttpCli1.get(), &HttpGet::documentBegin, this, &Tdownload::documentBegin);
-        connect(HttpCli1.get(), &HttpGet::dataReceived, this, &Tdownload::dataReceived);
-        connect(HttpCli1.get(), &HttpGet::finished, this, &Tdownload::downloadFinished);
-    }
     url_ = lobbyUrl();
     HttpGet::Request request;
     request.url = QUrl(url_);
@@ -194,27 +197,20 @@ void Tdownload::getbuttonClick()
     request.maxBytes = maxBytes;
     request.lowSpeedBytes = lowSpeedBytes;
     request.lowSpeedSeconds = lowSpeedSeconds;
-
-    if (!file_->open()) {
-        downloadFinished(false);
-        infolabel3->setText(file_->errorString());
-        return;
-    }
-    if (!HttpCli1->get(request, file_->device())) {
-        file_->discard();
-        downloadFinished(false);
-        infolabel3->setText(HttpCli1->reason());
-    }
+    // A whole installer is the user's own program to run, and nobody else's to read.
+    HttpCli1->start(request, Environment::dataDirectory() + kInstallerName,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void Tdownload::headerLine()
 {
-    infolabel->setText(infolabel->text() + QLatin1Char('.'));
+    progress_ += QLatin1Char('.');
+    infolabel->setText(progress_);
 }
 
 void Tdownload::documentBegin()
 {
-    infolabel3->setText(QStringLiteral("Downloading: ") + infolabel2->text());
+    infolabel3->setText(QStringLiteral("Downloading: ") + kInstallerName);
 }
 
 void Tdownload::dataReceived(qint64 total)
@@ -222,37 +218,38 @@ void Tdownload::dataReceived(qint64 total)
     infolabel->setText(QStringLiteral("%1 bytes").arg(total));
 }
 
-void Tdownload::downloadFinished(bool success)
+void Tdownload::downloadFinished(bool whole)
 {
-    const bool opened = file_ && file_->isOpen();
-    bool whole = false;
-    if (opened && success) {
-        // Only a file that arrived whole takes the installer's name, and may be run.
-        whole = file_->commit(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        if (!whole)
-            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(file_->target(), file_->errorString()));
-    } else if (opened) {
-        file_->discard();
-        if (HttpCli1->reason() != HttpGet::kAbortedReason)
-            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->reason()));
-    }
     if (whole) {
-        infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(file_->target()).size()));
+        infolabel->setText(QStringLiteral("Received %1 bytes").arg(HttpCli1->size()));
     } else {
         infolabel->setText(kAborted);
-        infolabel->setProperty("Tag", kStopped);
+        switch (HttpCli1->failure()) {
+        case DownloadJob::Failure::CannotWrite:
+            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(HttpCli1->path(), HttpCli1->detail()));
+            break;
+        case DownloadJob::Failure::NotStarted:
+            infolabel3->setText(HttpCli1->detail());
+            break;
+        case DownloadJob::Failure::Failed:
+            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->detail()));
+            break;
+        case DownloadJob::Failure::Aborted:
+        case DownloadJob::Failure::None:
+            break;
+        }
     }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 
-    if (infolabel->property("Tag").toInt() == kStopped)
+    if (HttpCli1->state() != DownloadJob::State::Received)
         return;
     askToRun();
 }
 
 void Tdownload::askToRun()
 {
-    const QString program = file_->target();
+    const QString program = HttpCli1->path();
     auto *box = PlainText::messageBox(QMessageBox::Question, windowTitle(),
                                       QStringLiteral("Run the program that was downloaded?\n\n%1\n\nfrom %2")
                                           .arg(QDir::toNativeSeparators(program), url_),
@@ -288,10 +285,8 @@ void Tdownload::install(const QString &program)
 
 void Tdownload::abortbuttonClick()
 {
-    if (HttpCli1)
-        HttpCli1->abort();
+    HttpCli1->abort();
     infolabel->setText(QStringLiteral("Download has been aborted."));
-    infolabel->setProperty("Tag", kStopped);
     infolabel3->setText(kAborted);
 }
 
@@ -319,10 +314,8 @@ void Tdownload::discardDownload()
 {
     if (!downloading())
         return;
-    HttpCli1.reset();
-    file_->discard();
+    HttpCli1->discard();
     infolabel->setText(kAborted);
-    infolabel->setProperty("Tag", kStopped);
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 }

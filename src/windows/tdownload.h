@@ -6,8 +6,7 @@
 #include <functional>
 #include <memory>
 
-class HttpGet;
-class PartFile;
+class DownloadJob;
 class QLabel;
 class QPushButton;
 
@@ -54,6 +53,8 @@ public:
     void Button1Click();
     void Button2Click();
     bool downloading() const;
+    void setVisible(bool visible) override;
+    const DownloadJob &job() const { return *HttpCli1; }
 
 signals:
     // The game should end, as the main window's "Exit" ends it: the installer or lobby started.
@@ -63,7 +64,7 @@ private:
     void headerLine();
     void documentBegin();
     void dataReceived(qint64 total);
-    void downloadFinished(bool success);
+    void downloadFinished(bool whole);
     // Names the whole file and where it came from, and runs it only on the player's "Run".
     void askToRun();
     void install(const QString &program);
@@ -71,8 +72,10 @@ private:
     void discardDownload();
     void showMessage(const QString &text);
 
-    std::unique_ptr<HttpGet> HttpCli1;
-    std::unique_ptr<PartFile> file_;
+    DownloadJob *HttpCli1 = nullptr;
+    // "Loading" and a dot for each header line received.
+    QString progress_;
+    // The address of the last download, for the question before its file runs.
     QString url_;
     QLabel *Image1 = nullptr;
     QLabel *infolabel = nullptr;
