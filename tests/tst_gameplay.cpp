@@ -274,6 +274,8 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     }
     Player spy(nullptr, {QStringLiteral("Spy"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     QVERIFY(spy.loggedIn("P4", 4));
+    // The hosting copy learns of the seats on its own connection, in its own time.
+    QVERIFY(ann.loggedIn("P3", 3) && ann.loggedIn("P4", 4));
     QCOMPARE(spy.model().myseat(), 5);
     QVERIFY(!spy.action(QStringLiteral("StartGame1"))->isEnabled() && !spy.shown("button_start"));
     // The hosting user may act on the others' seats but not remove its own; others on none.
