@@ -14,6 +14,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
+#include <thread>
+
 #include "chatfixture.h"
 #include "session/clientsettings.h"
 #include "common/environment.h"
@@ -103,6 +105,8 @@ private slots:
     void connectingAppliesTheFile();
     void menuChangesAreWrittenAtOnce();
     void unwritableSettingsAreToldOnce();
+    void writersAtOnceKeepEachOthersKeys();
+    void anotherCopysChangeIsKept();
     void phraseEditorAppliesAndStores();
     void spyListKicksOnlyTheSpyPointedAt();
     void helpPagesAndAbout_data();
@@ -353,6 +357,58 @@ void SettingsTest::unwritableSettingsAreToldOnce()
     QVERIFY2(told.first().contains(QDir::toNativeSeparators(QDir(Environment::dataDirectory()).absolutePath())),
              qPrintable(told.first()));
     QCOMPARE(f.chat.textSize(), 14);
+}
+
+// Two programs write the settings file at once, each its own keys one by one: every key of
+// both is there at the end, and the lobby's section is as it was, byte for byte.
+void SettingsTest::writersAtOnceKeepEachOthersKeys()
+{
+    constexpr int kKeys = 60;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("orlenlobby.ini"));
+    const QByteArray lobby("; the lobby's own\r\n[Lobby]\r\nName = Ann \r\nTextsize=99\r\n\r\n");
+    writeFile(path, lobby);
+    bool written[2] = {true, true};
+    const auto writer = [&path](const QString &prefix, bool *ok) {
+        Profile profile(path);
+        for (int n = 0; n < kKeys; ++n)
+            *ok &= profile.writeString(kSection, prefix + QString::number(n), QString::number(n));
+    };
+    std::thread one(writer, QStringLiteral("One"), &written[0]);
+    std::thread other(writer, QStringLiteral("Other"), &written[1]);
+    one.join();
+    other.join();
+    QVERIFY(written[0] && written[1]);
+
+    QVERIFY(readFile(path).startsWith(lobby));
+    const Profile after(path);
+    for (int n = 0; n < kKeys; ++n) {
+        QCOMPARE(after.readString(kSection, QStringLiteral("One%1").arg(n)), QString::number(n));
+        QCOMPARE(after.readString(kSection, QStringLiteral("Other%1").arg(n)), QString::number(n));
+    }
+}
+
+// Another copy changes the text size after this one read the file; this one then switches
+// the sounds off, and the other copy's size stays.
+void SettingsTest::anotherCopysChangeIsKept()
+{
+    const QByteArray lobby("[Lobby]\nName=Ann\n\n");
+    writeFile(settingsPath(), lobby + "[Morvello]\nTextsize=10\nPlaysounds=true\n");
+    SettingsFixture f;
+    f.connect();
+    QCOMPARE(f.chat.textSize(), 10);
+    QVERIFY(Profile(settingsPath()).writeString(kSection, QStringLiteral("Textsize"), QStringLiteral("14")));
+
+    f.action(QStringLiteral("PlaySounds1"))->trigger();
+    const Profile after(settingsPath());
+    QCOMPARE(after.readString(kSection, QStringLiteral("Playsounds")), QStringLiteral("false"));
+    QCOMPARE(after.readString(kSection, QStringLiteral("Textsize")), QStringLiteral("14"));
+    // Keys the file lacked are written as this copy holds them.
+    QCOMPARE(after.readString(kSection, QStringLiteral("Doublecheck")), QStringLiteral("true"));
+    QVERIFY(readFile(settingsPath()).startsWith(lobby));
+    // A change of this copy's own is written over the other's.
+    f.action(QStringLiteral("N12"))->trigger();
+    QCOMPARE(Profile(settingsPath()).readString(kSection, QStringLiteral("Textsize")), QStringLiteral("12"));
 }
 
 void SettingsTest::phraseEditorAppliesAndStores()

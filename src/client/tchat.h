@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QQueue>
@@ -19,6 +20,7 @@
 #include "common/namedmutex.h"
 #include "client/gamecontrols.h"
 #include "common/profile.h"
+#include "session/clientsettings.h"
 #include "ui/soundplayer.h"
 
 class QAction;
@@ -196,8 +198,13 @@ private:
     void applyPhrases(const QStringList &phrases);
     // A solo start offers the lobby in its window beside the game's.
     void showLobbyOffer();
-    // Writes keys of the settings file; the first failure of the run is told in the chat.
+    // The five settings as the menus hold them now.
+    ClientSettings currentSettings() const;
+    // Writes keys of the settings file; the first failure of the run is told in the chat. A key
+    // whose value this copy has not changed since it last read or wrote it is written only
+    // where the file lacks it, so a change another copy made meanwhile is kept.
     void writeSettings(const Profile::Entries &entries);
+    void rememberSettings(const Profile::Entries &entries);
 
     // ---- menus ----
     // Both "Scroll Chat Off" entries share one state; checked is the new state of the one chosen.
@@ -226,6 +233,8 @@ private:
     QPointer<QMessageBox> fullBox_;
     bool fullSeen_ = false;
     bool settingsProblemTold_ = false;
+    // The settings file's keys with the values this copy last read or wrote.
+    QHash<QString, QString> settingsKnown_;
 
     ChatView *mainchat = nullptr;
     ChatInput *mychat = nullptr;

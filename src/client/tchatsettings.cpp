@@ -52,6 +52,7 @@ void Tchat::connectSettings()
         connect(logo, &ClickableLabel::clicked, this, &Tchat::Image4Click);
     connect(model_, &GameModel::ownLogin, this, &Tchat::loadinifile);
     showTextSize(textSize());
+    rememberSettings(currentSettings().entries());
 }
 
 void Tchat::connectSideWindows()
@@ -96,9 +97,10 @@ void Tchat::loadinifile()
     }
     PlaySounds1->setChecked(settings.playSounds);
     findChild<QAction *>(QStringLiteral("double"))->setChecked(settings.doubleCheck);
+    rememberSettings(currentSettings().entries() + ClientSettings::phraseEntries(settings.phrases));
 }
 
-void Tchat::saveinifile()
+ClientSettings Tchat::currentSettings() const
 {
     ClientSettings settings;
     settings.textSize = textSize();
@@ -106,13 +108,34 @@ void Tchat::saveinifile()
     settings.actionColor = commands_->actionColor;
     settings.playSounds = PlaySounds1->isChecked();
     settings.doubleCheck = findChild<QAction *>(QStringLiteral("double"))->isChecked();
-    writeSettings(settings.entries());
+    return settings;
+}
+
+void Tchat::saveinifile()
+{
+    writeSettings(currentSettings().entries());
+}
+
+void Tchat::rememberSettings(const Profile::Entries &entries)
+{
+    for (const auto &[key, value] : entries)
+        settingsKnown_.insert(key, value);
 }
 
 void Tchat::writeSettings(const Profile::Entries &entries)
 {
+    Profile::Entries changed;
+    Profile::Entries unchanged;
+    for (const auto &entry : entries) {
+        const auto known = settingsKnown_.constFind(entry.first);
+        (known != settingsKnown_.cend() && *known == entry.second ? unchanged : changed).append(entry);
+    }
     Profile profile(ClientSettings::path());
-    if (profile.write(ClientSettings::kSection, entries) || settingsProblemTold_)
+    if (profile.write(ClientSettings::kSection, changed, unchanged)) {
+        rememberSettings(entries);
+        return;
+    }
+    if (settingsProblemTold_)
         return;
     settingsProblemTold_ = true;
     const QFileInfo file(profile.path());

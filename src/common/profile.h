@@ -15,7 +15,11 @@ class Profile {
 public:
     using Entries = QList<std::pair<QString, QString>>;
 
+    // How long a write waits for another copy to finish with the file; that takes milliseconds.
+    static constexpr int kLockWaitMs = 2000;
+
     explicit Profile(const QString &path);
+    static QString lockPath(const QString &path) { return path + QStringLiteral(".lock"); }
 
     const QString &path() const { return path_; }
     // Reads the file again, for a look at what another program wrote since.
@@ -25,9 +29,14 @@ public:
     // The value as a decimal integer; the fallback when it is missing or not one.
     int readInteger(const QString &section, const QString &key, int fallback) const;
 
-    // Writes the keys in one go, to the file as it is on disk now. False when the file could
-    // not be written; errorString() says why and the file is left as it was.
-    bool write(const QString &section, const Entries &entries);
+    // Writes the keys in one go, to the file as it is on disk now: the file is read again and
+    // replaced while this program holds the lock file beside it (lockPath), which another copy
+    // of the game takes too, so that neither loses what the other wrote meanwhile. Each of
+    // `onlyWhereMissing` is written only where the section lacks its key, so a value another
+    // program set since stays as it is. False when the file could not be written, or another
+    // copy held the lock for longer than kLockWaitMs; errorString() says why and the file is
+    // left as it was.
+    bool write(const QString &section, const Entries &entries, const Entries &onlyWhereMissing = {});
     bool writeString(const QString &section, const QString &key, const QString &value)
     {
         return write(section, {{key, value}});
