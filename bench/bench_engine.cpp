@@ -24,14 +24,14 @@ public:
     quint64 bytes = 0;
 };
 
-const char *const kStarts[4] = {"1+f+false", "1+t+false", "1+f+true", "1+t+true"};
+const wire::StartRequest kStarts[4] = {{1, "f", "false"}, {1, "t", "false"}, {1, "f", "true"}, {1, "t", "true"}};
 
 // One game: the four seats are taken and handed to the host, which then plays them all.
 void playGame(HostEngine &engine, int variant)
 {
-    engine.startgame(QByteArray::fromRawData(kStarts[variant], qsizetype(qstrlen(kStarts[variant]))));
+    engine.startgame(kStarts[variant]);
     for (int seat = 1; seat <= 4; ++seat)
-        engine.justwatch(QByteArray::number(seat) + "+1");
+        engine.justwatch({seat, wire::WatchRequest::Watch});
     while (engine.timer1Enabled())
         engine.Timer1Timer();
 }

@@ -30,6 +30,7 @@
 
 #include "common/gameconstants.h"
 #include "host/tserver.h"
+#include "protocol/catalogue.h"
 #include "protocol/message.h"
 #include "protocol/messageframer.h"
 
@@ -192,7 +193,7 @@ public:
 
     void startGame()
     {
-        socket_.write(MessageBuilder("CMD_startgame").field(slot_).field("f").field("false").finish());
+        socket_.write(wire::StartRequest{slot_, "f", "false"}.encode());
     }
 
     QTcpSocket socket_;
@@ -223,39 +224,59 @@ private:
 
     void handle(const QByteArray &message)
     {
-        if (message.startsWith("CMD_sendlogininfo+")) {
-            socket_.write(MessageBuilder("CMD_logininfo").field(slot_).field(game::kVersionText)
-                              .field((flooder_ ? "F" : "H") + QByteArray::number(slot_))
-                              .finish() + kTerminator);
-            loggedIn = true;
-        } else if (message.startsWith("CMD_newplayerinfo+")) {
-            playersSeen += message.mid(18).split('+').value(1).startsWith('H');
-        } else if (message.startsWith("CMD_chat+H")) {
-            chatLine(message);
-        } else if (flooder_) {
+        using wire::Word;
+        const std::optional<wire::Entry> entry = wire::readEntry(message);
+        if (!entry)
             return;
-        } else if (message.startsWith("CMD_startgame+")) {
+        switch (entry->word) {
+        case Word::sendlogininfo:
+            socket_.write(wire::LoginInfo{slot_, game::kVersionText, (flooder_ ? "F" : "H") + QByteArray::number(slot_)}
+                              .encode() + kTerminator);
+            loggedIn = true;
+            return;
+        case Word::newplayerinfo:
+            if (const auto info = wire::PlayerInfo::decode(entry->data, false))
+                playersSeen += info->name.startsWith('H');
+            return;
+        case Word::chat:
+            if (entry->data.startsWith('H'))
+                chatLine(message);
+            return;
+        default:
+            break;
+        }
+        if (flooder_)
+            return;
+        switch (entry->word) {
+        case Word::startgame:
             used_.fill(false);
-        } else if (message.startsWith("CMD_nextplayer+")) {
+            break;
+        case Word::nextplayer:
             ++turnsStarted;
-            if (message.mid(15).split('+').value(0).toInt() == slot_)
+            if (const auto next = wire::NextPlayer::decode(entry->data); next && next->seat == slot_)
                 later([this] { roll(); });
-        } else if (message.startsWith("CMD_thedice+")) {
-            const QList<QByteArray> fields = message.mid(12).split('+');
-            if (fields.value(0).toInt() != slot_)
-                return;
-            if (fields.value(1) == "y" && between(0, 1) == 0)
-                later([this] { roll(); });
-            else
-                later([this] { score(); });
-        } else if (message == "CMD_chooseagain+") {
+            break;
+        case Word::thedice:
+            if (const auto roll = wire::Roll::decode(entry->data); roll && roll->seat == slot_) {
+                if (roll->again && between(0, 1) == 0)
+                    later([this] { this->roll(); });
+                else
+                    later([this] { score(); });
+            }
+            break;
+        case Word::chooseagain:
             later([this] { score(); });
-        } else if (message == "CMD_rollagain+") {
+            break;
+        case Word::rollagain:
             later([this] { roll(); });
-        } else if (message.startsWith("CMD_winner+")) {
+            break;
+        case Word::winner:
             ++gamesWon;
             if (slot_ == 1)
                 later([this] { startGame(); });
+            break;
+        default:
+            break;
         }
     }
 
@@ -288,7 +309,7 @@ private:
         });
     }
 
-    void roll() { socket_.write(MessageBuilder("CMD_rolldice").field(slot_).finish()); }
+    void roll() { socket_.write(wire::RollRequest{slot_}.encode()); }
 
     void score()
     {
@@ -298,7 +319,7 @@ private:
         if (category > 12)
             return;
         used_[std::size_t(category)] = true;
-        socket_.write(MessageBuilder("CMD_setscore").field(slot_).field(category).finish());
+        socket_.write(wire::ScoreRequest{slot_, category}.encode());
     }
 
     void scheduleChat()
@@ -308,9 +329,9 @@ private:
                 return;
             ++sent;
             sentAt.push_back(nowMs());
-            socket_.write(MessageBuilder("CMD_chat").field(slot_)
-                              .field("c" + QByteArray::number(slot_) + "." + QByteArray::number(sent) + "|clBlack")
-                              .finish());
+            socket_.write(wire::ChatRequest{false, slot_,
+                                            "c" + QByteArray::number(slot_) + "." + QByteArray::number(sent) + "|clBlack"}
+                              .encode());
             scheduleChat();
         });
     }
@@ -321,8 +342,7 @@ private:
         if (!flooder_ || !running_)
             return;
         static const QByteArray block = [] {
-            const QByteArray line = MessageBuilder("CMD_chat").field(kFlooderSlot)
-                                        .field(QByteArray(2000, 'f') + "|clRed").finish();
+            const QByteArray line = wire::ChatRequest{false, kFlooderSlot, QByteArray(2000, 'f') + "|clRed"}.encode();
             return line.repeated(32);
         }();
         while (socket_.bytesToWrite() < kFloodBacklog) {

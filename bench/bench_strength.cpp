@@ -32,7 +32,7 @@ int main()
     std::array<double, 13> categorySums{};
     for (int game = 1; game <= kGames; ++game) {
         random.setSeed(quint32(game));
-        engine.startgame("1+f+false");
+        engine.startgame({1, "f", "false"});
         while (engine.timer1Enabled())
             engine.Timer1Timer();
         const tplayer &seat = engine.players[2];

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "enginefixture.h"
+#include "gamereferee.h"
 
 class ComputerTest : public QObject {
     Q_OBJECT
@@ -19,22 +20,28 @@ namespace {
 // One computer turn of seat 2 as the other seats see it, e.g. "roll 12345; hold 1; score 9=25".
 QByteArray describe(const QList<QByteArray> &texts)
 {
+    using wire::Word;
     QList<QByteArray> steps;
     for (const QByteArray &t : texts) {
-        const QList<QByteArray> f = t.split('+');
-        if (f[0] == "CMD_thedice") {
+        const std::optional<wire::Entry> entry = wire::readEntry(t);
+        if (!entry) {
+            steps << t;
+            continue;
+        }
+        if (entry->word == Word::thedice) {
+            const auto roll = wire::Roll::decode(entry->data);
             QByteArray positions;
-            for (qsizetype i = 4; i < f.size(); i += 2)
-                positions += f[i];
+            for (int i = 0; roll && i < roll->count; ++i)
+                positions += QByteArray::number(roll->dice[std::size_t(i)].die);
             steps << "roll " + positions;
-        } else if (f[0] == "CMD_setdice") {
-            steps << "hold " + f[1];
-        } else if (f[0] == "CMD_unsetdice") {
-            steps << "release " + f[1];
-        } else if (f[0] == "CMD_pscore") {
-            const int category = f[3].toInt();
-            steps << "score " + f[3] + '=' + f[3 + category];
-        } else if (f[0] == "CMD_nextplayer") {
+        } else if (entry->word == Word::setdice || entry->word == Word::unsetdice) {
+            const auto moved = wire::DieMoved::decode(entry->data, entry->word == Word::setdice);
+            steps << (moved->held ? "hold " : "release ") + QByteArray::number(moved->die);
+        } else if (entry->word == Word::pscore) {
+            const auto card = wire::Card::decode(entry->data);
+            steps << "score " + QByteArray::number(card->category) + '='
+                         + QByteArray::number(card->cells[std::size_t(card->category)]);
+        } else if (entry->word == Word::nextplayer) {
             break;
         } else {
             steps << t;
@@ -126,7 +133,7 @@ void ComputerTest::turnDecisions()
         after.face(); // the next turn's bonus die
         expectedSeed = after.seed();
         if (r == 0) {
-            f.engine.rolldice("2");
+            f.engine.rolldice(2);
         } else {
             QVERIFY2(f.engine.timer1Enabled(), "the computer waits for its next roll");
             f.engine.Timer1Timer();
@@ -174,16 +181,16 @@ void ComputerTest::personWithAllDiceHeldIsPlayedForAfterThirdRoll()
 {
     EngineFixture f;
     f.connect(1, "Ann");
-    f.engine.startgame("1+f+false");
+    f.engine.startgame({1, "f", "false"});
     f.rig({1, 1, 3, 4, 6});
-    f.engine.rolldice("1");
+    f.engine.rolldice(1);
     f.rig({2, 2, 3, 4, 6});
-    f.engine.rolldice("1");
+    f.engine.rolldice(1);
     for (int i = 1; i <= 5; ++i)
-        f.engine.setdice("1+" + QByteArray::number(i));
+        f.engine.setdice(1, i);
     f.out.clear();
     // The third roll finds nothing free: the seat is scored as the computer scores.
-    f.engine.rolldice("1");
+    f.engine.rolldice(1);
     QCOMPARE(describe(f.out.to(1)), QByteArray("score 12=17"));
     QCOMPARE(f.engine.currentplayer, 2);
 }
@@ -207,136 +214,6 @@ void ComputerTest::awaySeatWithUsedChoiceStillScores()
 }
 
 namespace {
-
-// Follows a game through the messages one slot receives and checks each against the rules,
-// independently of the engine's own bookkeeping.
-struct WireChecker {
-    const HostEngine *engine = nullptr;
-    bool team = false;
-    bool bonus = false;
-    int bonusFace = 0;
-    int seat = 0;
-    int rolls = 0;
-    std::array<int, 6> face{};
-    std::array<bool, 6> held{};
-    std::array<rules::ScoreCells, 5> cards{};
-    std::array<int, 5> totals{};
-    std::array<int, 5> scoresBySeat{};
-    QByteArray lastCard;
-    int lastCategory = 0;
-    QByteArray winner;
-    int messagesAfterWinner = 0;
-    QStringList faults;
-
-    void fault(const QByteArray &what, const QByteArray &text) { faults << QString::fromLatin1(what + ": " + text); }
-
-    void start(bool teamGame, bool bonusGame)
-    {
-        team = teamGame;
-        bonus = bonusGame;
-        for (auto &c : cards)
-            c = rules::emptyCard();
-    }
-
-    void engineInvariant(const QByteArray &text)
-    {
-        for (int i = 1; i <= 5; ++i) {
-            const int d = engine->dice[std::size_t(i)];
-            const int h = engine->helddice[std::size_t(i)];
-            if ((d != 0) == (h != 0) || d < 0 || d > 6 || h < 0 || h > 6)
-                fault("dice invariant", text);
-        }
-    }
-
-    void see(const QByteArray &text)
-    {
-        if (!winner.isEmpty())
-            ++messagesAfterWinner;
-        const QList<QByteArray> f = text.split('+');
-        const QByteArray &word = f[0];
-        if (word == "CMD_setbonusdice") {
-            bonusFace = f[1].toInt();
-            if (!bonus || bonusFace < 1 || bonusFace > 6)
-                fault("bonus die", text);
-        } else if (word == "CMD_nextplayer") {
-            seat = f[1].toInt();
-            rolls = 0;
-            held.fill(false);
-            face.fill(0);
-            if (f.size() != 6 || f[4] != "0" || !f[5].isEmpty() || f[3].toInt() != totals[std::size_t(seat)])
-                fault("turn start", text);
-        } else if (word == "CMD_thedice") {
-            ++rolls;
-            if (f[1].toInt() != seat || f[3].toInt() != rolls || f[2] != (rolls < 3 ? "y" : "n") || rolls > 3)
-                fault("roll header", text);
-            QByteArray expected;
-            for (int i = 1; i <= 5; ++i) {
-                if (!held[std::size_t(i)])
-                    expected += QByteArray::number(i);
-            }
-            QByteArray listed;
-            for (qsizetype i = 4; i + 1 < f.size(); i += 2) {
-                const int p = f[i].toInt();
-                listed += f[i];
-                face[std::size_t(p)] = f[i + 1].toInt();
-                if (face[std::size_t(p)] < 1 || face[std::size_t(p)] > 6)
-                    fault("face", text);
-            }
-            if (listed != expected || (f.size() % 2) != 0)
-                fault("rolled positions", text);
-            engineInvariant(text);
-        } else if (word == "CMD_setdice" || word == "CMD_unsetdice") {
-            const int p = f[1].toInt();
-            const bool hold = word == "CMD_setdice";
-            if (rolls == 0 || held[std::size_t(p)] == hold)
-                fault("hold", text);
-            held[std::size_t(p)] = hold;
-            engineInvariant(text);
-        } else if (word == "CMD_pscore") {
-            const int s = f[1].toInt();
-            if (f.size() != 20) {
-                fault("card size", text);
-                return;
-            }
-            QByteArray card = f.mid(4).join('+');
-            if (f[3].startsWith('*')) {
-                const int partner = seat <= 2 ? seat + 2 : seat - 2;
-                if (!team || s != partner || f[3].mid(1).toInt() != lastCategory || card != lastCard
-                    || f[2].toInt() != totals[std::size_t(seat)])
-                    fault("partner copy", text);
-                for (int c = 1; c <= 16; ++c)
-                    cards[std::size_t(s)][std::size_t(c)] = f[3 + c].toInt();
-                totals[std::size_t(s)] = f[2].toInt();
-                return;
-            }
-            const int category = f[3].toInt();
-            if (s != seat || rolls == 0 || !rules::isCategory(category)
-                || cards[std::size_t(s)][std::size_t(category)] != rules::kEmptyCell)
-                fault("score request", text);
-            const rules::Hand hand{face[1], face[2], face[3], face[4], face[5]};
-            rules::ScoreCells expected = cards[std::size_t(s)];
-            expected[std::size_t(category)] = rules::scoreFor(hand, category, {bonus, bonusFace});
-            const int total = rules::computeTotals(expected);
-            for (int c = 1; c <= 16; ++c) {
-                if (expected[std::size_t(c)] != f[3 + c].toInt())
-                    fault("card cell " + QByteArray::number(c), text);
-            }
-            if (total != f[2].toInt())
-                fault("total", text);
-            cards[std::size_t(s)] = expected;
-            totals[std::size_t(s)] = total;
-            ++scoresBySeat[std::size_t(s)];
-            lastCard = card;
-            lastCategory = category;
-        } else if (word == "CMD_winner") {
-            if (!winner.isEmpty())
-                fault("second winner", text);
-            winner = text;
-        } else if (word != "CMD_startgame" && word != "CMD_justwatching") {
-            fault("unexpected message", text);
-        }
-    }
-};
 
 QByteArray expectedWinner(const std::array<int, 5> &totals, const std::array<QByteArray, 5> &names)
 {
@@ -365,12 +242,14 @@ void ComputerTest::completeGames()
         const bool seated = config <= 3; // seats taken and handed to the host, else spectators only
         EngineFixture f;
         f.random.setSeed(quint32(seed) * 2654435761u);
-        WireChecker check;
-        check.engine = &f.engine;
+        GameReferee check(bonus, team);
         const int watcher = seated ? 1 : 5;
-        f.out.observer = [&check, watcher](int slot, const QByteArray &text) {
-            if (slot == watcher)
-                check.see(text);
+        QStringList faults;
+        f.out.observer = [&check, &faults, watcher](int slot, const QByteArray &text) {
+            if (slot != watcher)
+                return;
+            if (const QByteArray fault = check.take(text); !fault.isEmpty())
+                faults << QString::fromLatin1(fault + ": " + text);
         };
         std::array<QByteArray, 5> names{"", "", "Klot", "Kling", "Klick"};
         for (int s = 1; s <= 4; ++s) {
@@ -379,24 +258,23 @@ void ComputerTest::completeGames()
             if (seated)
                 names[std::size_t(s)] = "P" + QByteArray::number(s);
         }
-        check.start(team, bonus);
-        f.engine.startgame(QByteArray("1+") + (bonus ? "t" : "f") + (team ? "+true" : "+false"));
+        f.engine.startgame({1, bonus ? "t" : "f", team ? "true" : "false"});
         if (seated) {
             for (int s = 1; s <= 4; ++s)
-                f.engine.justwatch(QByteArray::number(s) + "+1");
+                f.engine.justwatch({s, wire::WatchRequest::Watch});
         }
         f.runTimer();
 
         const QByteArray at = "seed " + QByteArray::number(seed);
         QVERIFY2(!f.engine.gamestarted, at);
-        QVERIFY2(check.faults.isEmpty(), qPrintable(at + ": " + check.faults.join(u'\n').toLatin1()));
-        QVERIFY2(check.messagesAfterWinner == 0, at);
+        QVERIFY2(faults.isEmpty(), qPrintable(at + ": " + faults.join(u'\n').toLatin1()));
+        QVERIFY2(check.ended, at);
         QVERIFY2(!f.out.badFraming, at);
-        QCOMPARE(check.winner, expectedWinner(check.totals, names));
+        QCOMPARE(check.log.last(), expectedWinner(check.totals, names));
         for (int s = 1; s <= 4; ++s) {
             const tplayer &p = f.engine.players[std::size_t(s)];
             const bool plays = team || seated || s == 2;
-            QCOMPARE(check.scoresBySeat[std::size_t(s)], plays ? (team ? 6 : 12) : 0);
+            QCOMPARE(check.scores[std::size_t(s)], plays ? (team ? 6 : 12) : 0);
             // The engine's card is the card every client was shown.
             QCOMPARE(p.scores, check.cards[std::size_t(s)]);
             QCOMPARE(p.total, check.totals[std::size_t(s)]);

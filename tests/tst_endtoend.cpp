@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "common/gameconstants.h"
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 #include "protocol/messageframer.h"
 #include "testclient.h"
 
@@ -167,7 +167,7 @@ void EndToEndTest::hostAndJoinerMeetAndPart()
 
     RawClient watcher(port);
     QTRY_VERIFY_WITH_TIMEOUT(watcher.has("CMD_sendlogininfo+3"), 10000);
-    watcher.send(MessageBuilder("CMD_logininfo").field(3).field(game::kVersionText).field("Spy").finish());
+    watcher.send(wire::LoginInfo{3, game::kVersionText, "Spy"}.encode());
     QTRY_VERIFY(watcher.has("CMD_existingplayers+1+Ann"));
     QTRY_VERIFY(watcher.has("CMD_existingplayers+2+Bob"));
     QTRY_VERIFY(watcher.has("CMD_newplayerinfo+3+Spy"));

@@ -12,6 +12,7 @@
 
 #include "common/gameconstants.h"
 #include "enginefixture.h"
+#include "gamereferee.h"
 #include "protocol/message.h"
 #include "host/tserver.h"
 #include "rules/scoring.h"
@@ -24,11 +25,6 @@ namespace {
 
 // The host's own play runs this fast in these tests, so that whole games take a moment.
 constexpr int kHostStepMs = 1;
-
-QList<QByteArray> fieldsOf(const QByteArray &message)
-{
-    return message.split('+');
-}
 
 QByteArray number(int value)
 {
@@ -66,13 +62,12 @@ public:
         TestClient *client = owned.get();
         if (!client->connectTo(server.serverPort()))
             return nullptr;
-        const QByteArray slot = number(expectedSlot);
-        if (client->nextMessage() != "CMD_sendlogininfo+" + slot)
+        if (client->nextMessage() != wire::LoginAsk{expectedSlot}.encode().chopped(1))
             return nullptr;
-        client->sendRaw("CMD_logininfo+" + slot + "+" + game::kVersionText + "+" + name + kTerminator + kTerminator);
+        client->sendRaw(wire::LoginInfo{expectedSlot, game::kVersionText, name + kTerminator}.encode());
         clients[std::size_t(expectedSlot)] = std::move(owned);
         names[std::size_t(expectedSlot)] = name;
-        const QByteArray news = "CMD_newplayerinfo+" + slot + "+" + name;
+        const QByteArray news = wire::PlayerInfo{false, expectedSlot, name}.encode().chopped(1);
         for (int other : openSlots()) {
             if (at(other)->nextMessageStartingWith(news) != news)
                 return nullptr;
@@ -96,7 +91,7 @@ public:
     {
         at(slot)->close();
         gone.push_back(std::move(clients[std::size_t(slot)]));
-        const QByteArray notice = "CMD_playerdisconnected+" + number(slot) + "+" + names[std::size_t(slot)];
+        const QByteArray notice = wire::PlayerLeft{slot, names[std::size_t(slot)]}.encode().chopped(1);
         names[std::size_t(slot)].clear();
         for (int other : openSlots()) {
             if (at(other)->nextMessageStartingWith(notice) != notice)
@@ -110,7 +105,7 @@ public:
     QMap<int, QList<QByteArray>> roundTrip(int fromSlot = 1)
     {
         const QByteArray mark = "mark" + number(++marks);
-        at(fromSlot)->send("CMD_chat+" + number(fromSlot) + "+" + mark);
+        at(fromSlot)->sendRaw(wire::ChatRequest{false, fromSlot, mark}.encode());
         QMap<int, QList<QByteArray>> before;
         for (int slot : openSlots()) {
             QList<QByteArray> &got = before[slot];
@@ -181,212 +176,23 @@ int partnerOf(int seat)
     return (seat + 1) % 4 + 1;
 }
 
-// A game as a client sees it, checked message by message: whose turn it is, the dice on the
-// table and held, the four cards. take() answers what breaks the flow, or nothing.
-class WireGame {
-public:
-    WireGame(bool bonus, bool team) : bonus_(bonus), team_(team)
-    {
-        for (auto &card : cards)
-            card = rules::emptyCard();
-    }
-
-    QByteArray take(const QByteArray &message)
-    {
-        log.append(message);
-        const QList<QByteArray> f = fieldsOf(message);
-        const QByteArray &word = f[0];
-        if (word == "CMD_setbonusdice")
-            return bonusDie(f);
-        if (word == "CMD_nextplayer")
-            return nextPlayer(f);
-        if (word == "CMD_thedice")
-            return theDice(f);
-        if (word == "CMD_setdice" || word == "CMD_unsetdice")
-            return hold(f, word == "CMD_setdice");
-        if (word == "CMD_pscore")
-            return score(f);
-        if (word == "CMD_winner") {
-            if (!scored_ || bonus_ != announced_)
-                return "the game ended in the middle of a turn";
-            winner = message;
-            return {};
-        }
-        if (word == "CMD_justwatching")
-            return {};
-        return "unexpected message";
-    }
-
-    int firstOpen(int seat) const
-    {
-        for (int category = 1; category <= 12; ++category) {
-            if (cards[std::size_t(seat)][std::size_t(category)] == rules::kEmptyCell)
-                return category;
-        }
-        return 0;
-    }
-    bool complete(int seat) const { return firstOpen(seat) == 0; }
-    bool untouched(int seat) const { return cards[std::size_t(seat)] == rules::emptyCard(); }
-    int best() const
-    {
-        int top = 0;
-        for (int seat = 1; seat <= 4; ++seat)
-            top = qMax(top, totals[std::size_t(seat)]);
-        return top;
-    }
-
-    QList<QByteArray> log;
-    QList<int> turns;            // the seat of every turn, in order
-    int bonusAnnouncements = 0;
-    std::array<rules::ScoreCells, 5> cards{};
-    std::array<int, 5> totals{};
-    QByteArray winner;
-
-private:
-    QByteArray bonusDie(const QList<QByteArray> &f)
-    {
-        if (!bonus_ || announced_)
-            return "a bonus die out of place";
-        bonusDie_ = f.value(1).toInt();
-        if (f.size() != 2 || bonusDie_ < 1 || bonusDie_ > 6)
-            return "a bad bonus die";
-        announced_ = true;
-        ++bonusAnnouncements;
-        return {};
-    }
-
-    QByteArray nextPlayer(const QList<QByteArray> &f)
-    {
-        if (f.size() != 6 || !f[5].isEmpty())
-            return "a bad turn start";
-        if (current_ != 0 && !scored_)
-            return "a turn began before the last one was scored";
-        if (bonus_ != announced_)
-            return "the bonus die must come right before each turn";
-        announced_ = false;
-        scored_ = false;
-        current_ = f[1].toInt();
-        if (current_ < 1 || current_ > 4)
-            return "a turn for no seat";
-        turns.append(current_);
-        // Every seat these games play is passed each round, so its round is its turn count.
-        if (f[2].toInt() != int(turns.count(current_)))
-            return "the round is wrong";
-        if (f[3].toInt() != totals[std::size_t(current_)])
-            return "the total differs from the card";
-        if (f[4] != "0")
-            return "a turn starts with rolls made";
-        rolls_ = 0;
-        faces_.fill(0);
-        held_.fill(false);
-        return {};
-    }
-
-    QByteArray theDice(const QList<QByteArray> &f)
-    {
-        if (f.size() < 6 || f.size() % 2 != 0 || f[1].toInt() != current_ || scored_)
-            return "dice for a seat not on turn";
-        if (f[3].toInt() != ++rolls_ || rolls_ > 3)
-            return "the roll count is wrong";
-        if (f[2] != (rolls_ < 3 ? "y" : "n"))
-            return "the roll-again flag is wrong";
-        QList<int> expected;
-        for (int i = 1; i <= 5; ++i) {
-            if (!held_[std::size_t(i)])
-                expected.append(i);
-        }
-        QList<int> listed;
-        for (qsizetype i = 4; i + 1 < f.size(); i += 2) {
-            const int position = f[i].toInt();
-            const int face = f[i + 1].toInt();
-            if (position < 1 || position > 5 || face < 1 || face > 6)
-                return "a die out of range";
-            listed.append(position);
-            faces_[std::size_t(position)] = face;
-        }
-        if (listed != expected)
-            return "the roll must list exactly the free dice";
-        return {};
-    }
-
-    QByteArray hold(const QList<QByteArray> &f, bool holding)
-    {
-        const int position = f.value(1).toInt();
-        if (f.size() != 2 || position < 1 || position > 5 || scored_)
-            return "a bad hold";
-        bool &held = held_[std::size_t(position)];
-        if (held == holding || faces_[std::size_t(position)] == 0)
-            return "a hold that changes nothing";
-        held = holding;
-        return {};
-    }
-
-    QByteArray score(const QList<QByteArray> &f)
-    {
-        if (f.size() != 20)
-            return "a card line without sixteen cells";
-        const int seat = f[1].toInt();
-        rules::ScoreCells card{};
-        for (int c = 1; c <= 16; ++c)
-            card[std::size_t(c)] = f[3 + c].toInt();
-        const int total = f[2].toInt();
-        if (total != card[13] + card[14] + card[15] + card[16])
-            return "the total does not add up";
-
-        if (f[3].startsWith('*')) {
-            if (!team_ || !scored_ || seat != partnerOf(current_) || f[3].mid(1).toInt() != category_
-                || card != cards[std::size_t(current_)])
-                return "a partner's copy that is not the card just scored";
-        } else {
-            const int category = f[3].toInt();
-            if (seat != current_ || scored_ || rolls_ == 0)
-                return "a score out of turn";
-            if (category < 1 || category > 12 || cards[std::size_t(seat)][std::size_t(category)] != rules::kEmptyCell)
-                return "a score in a used category";
-            const rules::Hand hand{faces_[1], faces_[2], faces_[3], faces_[4], faces_[5]};
-            if (card[std::size_t(category)] != rules::scoreFor(hand, category, {bonus_, bonusDie_}))
-                return "the score is not what the dice on the table make";
-            for (int c = 1; c <= 12; ++c) {
-                if (c != category && card[std::size_t(c)] != cards[std::size_t(seat)][std::size_t(c)])
-                    return "a score changed another category";
-            }
-            scored_ = true;
-            category_ = category;
-        }
-        cards[std::size_t(seat)] = card;
-        totals[std::size_t(seat)] = total;
-        return {};
-    }
-
-    bool bonus_;
-    bool team_;
-    bool announced_ = false;
-    bool scored_ = false;
-    int bonusDie_ = 0;
-    int current_ = 0;
-    int rolls_ = 0;
-    int category_ = 0;
-    std::array<int, 6> faces_{};
-    std::array<bool, 6> held_{};
-};
-
 // Follows a running game on one client's wire to its winner. Whenever the turn comes to one of
 // the people's seats, that client rolls once and takes its first open category; the host plays
 // every other seat.
-void playToEnd(TestClient *watcher, WireGame &game, const QMap<int, TestClient *> &people = {})
+void playToEnd(TestClient *watcher, GameReferee &game, const QMap<int, TestClient *> &people = {})
 {
     for (;;) {
         const QByteArray message = watcher->nextMessage();
         QVERIFY2(!message.isNull(), "the game stalled");
         const QByteArray fault = game.take(message);
         QVERIFY2(fault.isEmpty(), (fault + ": " + message).constData());
-        if (message.startsWith("CMD_winner+"))
+        if (game.ended)
             return;
-        if (message.startsWith("CMD_nextplayer+")) {
-            const int seat = fieldsOf(message)[1].toInt();
+        if (!game.turns.isEmpty() && message.startsWith(wire::spelling(wire::Word::nextplayer))) {
+            const int seat = game.turns.last();
             if (TestClient *person = people.value(seat)) {
-                person->send("CMD_rolldice+" + number(seat));
-                person->send("CMD_setscore+" + number(seat) + "+" + number(game.firstOpen(seat)));
+                person->sendRaw(wire::RollRequest{seat}.encode());
+                person->sendRaw(wire::ScoreRequest{seat, game.firstOpen(seat)}.encode());
             }
         }
     }
@@ -461,7 +267,7 @@ void GameLoopbackTest::wholeGames()
             people.insert(slot, host.at(slot));
     }
 
-    WireGame game(bonus, team);
+    GameReferee game(bonus, team);
     playToEnd(host.at(1), game, people);
     if (QTest::currentTestFailed())
         return;
@@ -479,7 +285,7 @@ void GameLoopbackTest::wholeGames()
         QCOMPARE(game.cards[1], game.cards[3]);
         QCOMPARE(game.cards[2], game.cards[4]);
     }
-    QCOMPARE(fieldsOf(game.winner).value(2), number(game.best()));
+    QCOMPARE(game.winner.total, game.best());
 
     // Everyone else, spectators included, saw the same game.
     for (int slot : taken.mid(1)) {
@@ -512,7 +318,7 @@ void GameLoopbackTest::computerOnlyGame()
     idle->send("CMD_justwatch+1+1");
     QCOMPARE(idle->nextMessage(), start);
 
-    WireGame game(bonus, team);
+    GameReferee game(bonus, team);
     playToEnd(idle, game);
     if (QTest::currentTestFailed())
         return;
@@ -526,7 +332,7 @@ void GameLoopbackTest::computerOnlyGame()
                         [](const QByteArray &m) { return m.startsWith("CMD_setdice+"); }));
     QVERIFY(std::any_of(game.log.cbegin(), game.log.cend(),
                         [](const QByteArray &m) { return m.startsWith("CMD_thedice+") && m.contains("+n+3"); }));
-    QCOMPARE(fieldsOf(game.winner).value(2), number(game.best()));
+    QCOMPARE(game.winner.total, game.best());
     QVERIFY(!host.engine().timer1Enabled());
     // Nothing follows the winner.
     QCOMPARE(host.roundTrip().value(1), QList<QByteArray>{});
@@ -621,7 +427,7 @@ void GameLoopbackTest::bonusTeamCardCopiedToPartner()
     EXPECT_ALL(host, {"CMD_thedice+1+y+1+1+5+2+5+3+2+4+3+5+5", "CMD_pscore+1+30+5" + card, "CMD_pscore+3+30+*5" + card});
 
     // Seat 2 scores; then the host plays seats 3 and 4, seat 3 on the card it shares with 1.
-    WireGame game(true, true);
+    GameReferee game(true, true);
     game.cards[1] = game.cards[3] = host.engine().players[1].scores;
     game.totals[1] = game.totals[3] = 30;
     for (;;) {
@@ -782,14 +588,17 @@ void GameLoopbackTest::arrivalAndDepartureMidGame()
     QVERIFY(hostTurn.first().startsWith("CMD_thedice+3+y+1+1+"));
     QVERIFY(hostTurn.size() >= 4);
     // The turn ends in seat 3's score, its copy for seat 1, and seat 4's next turn.
-    const QList<QByteArray> own = fieldsOf(hostTurn.at(hostTurn.size() - 3));
-    const QList<QByteArray> copy = fieldsOf(hostTurn.at(hostTurn.size() - 2));
-    QCOMPARE(own.value(0), QByteArray("CMD_pscore"));
-    QCOMPARE(own.value(1), QByteArray("3"));
-    QCOMPARE(copy.value(1), QByteArray("1"));
-    QCOMPARE(copy.value(3), "*" + own.value(3));
-    QCOMPARE(copy.mid(4), own.mid(4));
-    QCOMPARE(copy.size(), 20);
+    const auto own = wire::readEntry(hostTurn.at(hostTurn.size() - 3));
+    const auto copy = wire::readEntry(hostTurn.at(hostTurn.size() - 2));
+    QVERIFY(own && own->word == wire::Word::pscore && copy && copy->word == wire::Word::pscore);
+    const auto ownCard = wire::Card::decode(own->data);
+    const auto copyCard = wire::Card::decode(copy->data);
+    QVERIFY(ownCard && copyCard);
+    QCOMPARE(ownCard->seat, 3);
+    QCOMPARE(copyCard->seat, 1);
+    QCOMPARE(copyCard->mark, wire::Card::PartnerCopy);
+    QCOMPARE(copyCard->category, ownCard->category);
+    QCOMPARE(copyCard->cells, ownCard->cells);
 }
 
 void GameLoopbackTest::newcomerTakesSeatTheHostPlays()

@@ -85,8 +85,6 @@ private slots:
     void scrollChatOffKeepsTheView();
     void rosterOfSeats();
     void rosterOfSpies();
-    void malformedRosterMessagesChangeNothing_data();
-    void malformedRosterMessagesChangeNothing();
     void enteredSoundFollowsPlaySounds();
     void soundModuleLoadsWithTheFirstSound();
     void oneOrTwoParametersOnlyShowTheLoadingLine_data();
@@ -501,34 +499,6 @@ void TchatTest::rosterOfSpies()
         QCOMPARE(run.colour, QColor(0, 0, 128));
     QCOMPARE(spys->count(), 2);
     QCOMPARE(spys->item(1)->text(), QStringLiteral("8: Bob: the 2nd"));
-}
-
-void TchatTest::malformedRosterMessagesChangeNothing_data()
-{
-    QTest::addColumn<QByteArray>("input");
-    QTest::newRow("empty name") << ff("CMD_newplayerinfo+3+#");
-    QTest::newRow("no name field") << ff("CMD_newplayerinfo+3#");
-    QTest::newRow("seat not a number") << ff("CMD_newplayerinfo+x3+Eve#");
-    QTest::newRow("seat zero") << ff("CMD_newplayerinfo+0+Eve#");
-    QTest::newRow("seat beyond the slots") << ff("CMD_existingplayers+10+Eve#");
-    QTest::newRow("negative seat") << ff("CMD_newplayerinfo+-2+Eve#");
-    QTest::newRow("disconnect of no number") << ff("CMD_playerdisconnected++Eve#");
-    QTest::newRow("disconnect of slot 12") << ff("CMD_playerdisconnected+12+Eve#");
-}
-
-void TchatTest::malformedRosterMessagesChangeNothing()
-{
-    QFETCH(QByteArray, input);
-    ChatFixture f;
-    f.chat.receiveBytes(input);
-    while (!f.chat.receivedlist().isEmpty())
-        f.chat.Timer1Timer();
-    QVERIFY(f.lines().isEmpty());
-    QCOMPARE(f.spylist.listbox_spys()->count(), 0);
-    for (int seat = 1; seat <= 4; ++seat)
-        QCOMPARE(f.label(QStringLiteral("label_playername%1").arg(seat))->text(), QStringLiteral("<Waiting>"));
-    QVERIFY(f.chat.sounds().lastRequested().isEmpty());
-    QVERIFY(!openBox(&f.chat));
 }
 
 void TchatTest::enteredSoundFollowsPlaySounds()

@@ -15,7 +15,7 @@
 #include "session/hostlookup.h"
 #include "common/environment.h"
 #include "host/tserver.h"
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
@@ -157,8 +157,8 @@ void Tchat::sockInfo()
     if (fullBox_ || fullSeen_)
         return;
     for (const QByteArray &entry : connection_->receivedlist()) {
-        const std::optional<Command> command = splitCommand(entry);
-        if (command && command->word == "CMD_full") {
+        const std::optional<wire::Entry> command = wire::readEntry(entry);
+        if (command && command->word == wire::Word::full) {
             gamefull();
             return;
         }

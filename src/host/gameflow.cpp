@@ -1,7 +1,6 @@
 #include "host/hostengine.h"
 
-#include "protocol/fieldreader.h"
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 #include "rules/dicerandom.h"
 #include "common/gameconstants.h"
 
@@ -12,17 +11,9 @@ constexpr int kTurnsNormalGame = 12;
 // Partners share one card of twelve categories.
 constexpr int kTurnsTeamGame = 6;
 
-// Empty seats 2..4 carry these names into the winner line; seat 1 is always someone's.
-
 bool isDiePosition(int position)
 {
     return position >= 1 && position <= 5;
-}
-
-// The last field of a message is the rest of its data.
-int lastInt(const FieldReader &reader)
-{
-    return FieldReader::toInt(reader.rest());
 }
 
 } // namespace
@@ -35,19 +26,13 @@ rules::Hand HostEngine::currentHand() const
     return hand;
 }
 
-void HostEngine::startgame(const QByteArray &data)
+void HostEngine::startgame(const wire::StartRequest &request)
 {
-    FieldReader reader(data);
-    // The starter's slot must be a number, but goes back out exactly as it came.
-    const QByteArray starter = reader.takeText();
-    FieldReader::toInt(starter);
-    const QByteArray bonus = reader.takeText();
-    const QByteArray team = reader.rest();
-
     disableTimer1();
-    bonusgame = bonus == "t";
-    teamgame = team == "true";
-    sendToAll(MessageBuilder("CMD_startgame").field(starter).field(bonus).field(team).finish());
+    const wire::GameStart start{request.slot, request.bonus, request.team};
+    bonusgame = start.bonusGame();
+    teamgame = start.teamGame();
+    sendToAll(start.encode());
 
     // A start is obeyed also while a game runs: that game is abandoned without a winner.
     const rules::ScoreCells empty = rules::emptyCard();
@@ -69,7 +54,7 @@ void HostEngine::findplayer()
     // Drawn in every game, so that the dice that follow do not depend on the variant.
     bonusdie = random_.face();
     if (bonusgame)
-        sendToAll(MessageBuilder("CMD_setbonusdice").field(bonusdie).finish());
+        sendToAll(wire::BonusDie{bonusdie}.encode());
     for (int i = 1; i <= 5; ++i) {
         dice[std::size_t(i)] = -1;
         helddice[std::size_t(i)] = 0;
@@ -100,18 +85,7 @@ void HostEngine::findplayer()
 QByteArray HostEngine::nextPlayerMessage() const
 {
     const tplayer &current = players[std::size_t(currentplayer)];
-    return MessageBuilder("CMD_nextplayer")
-        .field(currentplayer)
-        .field(current.turns)
-        .field(current.total)
-        .field(rolls)
-        .field("")
-        .finish();
-}
-
-void HostEngine::rolldice(const QByteArray &data)
-{
-    rolldice(FieldReader::toInt(data));
+    return wire::NextPlayer{currentplayer, current.turns, current.total, rolls}.encode();
 }
 
 void HostEngine::rolldice(int seat)
@@ -128,15 +102,14 @@ void HostEngine::rolldice(int seat)
     }
     ++rolls;
 
-    MessageBuilder message("CMD_thedice");
-    message.field(currentplayer).field(rolls < kMaxRolls ? "y" : "n").field(rolls);
+    wire::Roll roll{currentplayer, rolls < kMaxRolls, rolls};
     bool rolledAny = false;
     for (int i = 1; i <= 5; ++i) {
         const std::size_t at = std::size_t(i);
         if (dice[at] != 0) {
             dice[at] = random_.face();
             helddice[at] = 0;
-            message.field(i).field(dice[at]);
+            roll.add(i, dice[at]);
             rolledAny = true;
         }
     }
@@ -146,16 +119,9 @@ void HostEngine::rolldice(int seat)
         computerplay(currentplayer);
         return;
     }
-    sendToAll(message.finish());
+    sendToAll(roll.encode());
     if (isComputerSeat(currentplayer))
         computerplay(currentplayer);
-}
-
-void HostEngine::setdice(const QByteArray &data)
-{
-    FieldReader reader(data);
-    const int seat = reader.takeInt();
-    setdice(seat, lastInt(reader));
 }
 
 void HostEngine::setdice(int seat, int position)
@@ -168,14 +134,7 @@ void HostEngine::setdice(int seat, int position)
         return;
     helddice[at] = dice[at];
     dice[at] = 0;
-    sendToAll(MessageBuilder("CMD_setdice").field(position).finish());
-}
-
-void HostEngine::unsetdice(const QByteArray &data)
-{
-    FieldReader reader(data);
-    const int seat = reader.takeInt();
-    unsetdice(seat, lastInt(reader));
+    sendToAll(wire::DieMoved{true, position}.encode());
 }
 
 void HostEngine::unsetdice(int seat, int position)
@@ -187,26 +146,20 @@ void HostEngine::unsetdice(int seat, int position)
         return;
     dice[at] = helddice[at];
     helddice[at] = 0;
-    sendToAll(MessageBuilder("CMD_unsetdice").field(position).finish());
+    sendToAll(wire::DieMoved{false, position}.encode());
 }
 
-void HostEngine::justwatch(const QByteArray &data)
+void HostEngine::justwatch(const wire::WatchRequest &request)
 {
-    FieldReader reader(data);
-    const int seat = reader.takeInt();
-    const QByteArray mode = reader.rest();
+    const int seat = request.seat;
     // Spectators already watch; only the four seats can be handed to the host.
-    if (!game::isSeat(seat) || !players[std::size_t(seat)].connected)
+    if (!game::isSeat(seat) || !players[std::size_t(seat)].connected || request.mode == wire::WatchRequest::Other)
         return;
-    if (mode == "2") {
-        players[std::size_t(seat)].away = false;
-        sendToAll(MessageBuilder("CMD_justwatching").field(seat).field("2").finish());
-    } else if (mode == "1") {
-        players[std::size_t(seat)].away = true;
-        sendToAll(MessageBuilder("CMD_justwatching").field(seat).field("1").finish());
-        if (seat == currentplayer)
-            enableTimer1();
-    }
+    const bool watching = request.mode == wire::WatchRequest::Watch;
+    players[std::size_t(seat)].away = watching;
+    sendToAll(wire::WatchChanged{seat, watching}.encode());
+    if (watching && seat == currentplayer)
+        enableTimer1();
 }
 
 void HostEngine::checkforwin()
@@ -234,7 +187,7 @@ void HostEngine::checkforwin()
             names += p.name;
         }
     }
-    sendToAll(MessageBuilder("CMD_winner").field(names).field(best).field("").finish());
+    sendToAll(wire::Winner{names, best}.encode());
 }
 
 void HostEngine::Timer1Timer()

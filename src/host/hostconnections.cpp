@@ -1,23 +1,13 @@
 #include "common/gameconstants.h"
 #include "host/hostengine.h"
 
-#include "protocol/fieldreader.h"
+#include "protocol/catalogue.h"
 #include "protocol/message.h"
 
 #include <QtGlobal>
 
 #include <algorithm>
-
-namespace {
-
-// The first field of every client message: the slot its sender says it has.
-int leadingSlot(QByteArrayView data)
-{
-    FieldReader reader(data);
-    return reader.takeInt();
-}
-
-} // namespace
+#include <type_traits>
 
 int HostEngine::acceptSlot(bool hostUser)
 {
@@ -55,8 +45,7 @@ void HostEngine::slotClosed(int slot)
     // A connection that never logged in was never announced, so its leaving is not either
     // (the end of a game may have given its seat a computer name meanwhile).
     if (player.loggedin) {
-        const QByteArray notice =
-            MessageBuilder("CMD_playerdisconnected").field(slot).field(player.name).finish();
+        const QByteArray notice = wire::PlayerLeft{slot, player.name}.encode();
         for (int other = 1; other <= numslots; ++other) {
             if (other != slot && players[other].connected)
                 output_.sendToSlot(other, notice);
@@ -76,121 +65,131 @@ void HostEngine::slotClosed(int slot)
         findplayer();
 }
 
+namespace {
+
+// Every client message names its sender's slot (or, in a just-watch request, the seat) first.
+int namedSlot(const wire::LoginInfo &m) { return m.slot; }
+int namedSlot(const wire::ChatRequest &m) { return m.slot; }
+int namedSlot(const wire::StartRequest &m) { return m.slot; }
+int namedSlot(const wire::WatchRequest &m) { return m.seat; }
+int namedSlot(const wire::RollRequest &m) { return m.slot; }
+int namedSlot(const wire::DieRequest &m) { return m.slot; }
+int namedSlot(const wire::ScoreRequest &m) { return m.slot; }
+
+} // namespace
+
+template <class Message, class Handle>
+void HostEngine::route(const wire::Decoded<Message> &message, wire::Word word, int fromSlot, bool fromHostUser,
+                       Handle handle)
+{
+    if (!message) {
+        // The report quotes no more than the reader's short reason, and the slot's limit
+        // keeps a flood of them from filling the log.
+        logLimits_[fromSlot].write(clock_(), "Host: slot " + QByteArray::number(fromSlot) + ": "
+                                                  + wire::spelling(word).toByteArray() + " dropped: "
+                                                  + message.error());
+        return;
+    }
+    const int named = namedSlot(*message);
+    if constexpr (std::is_same_v<Message, wire::StartRequest>) {
+        if (!fromHostUser || named != fromSlot)
+            return;
+    } else if constexpr (std::is_same_v<Message, wire::WatchRequest>) {
+        // The hosting user sets and unsets other seats to just watching.
+        if (named != fromSlot && (!fromHostUser || !players[named].connected))
+            return;
+    } else {
+        if (named != fromSlot)
+            return;
+    }
+    handle(*message);
+}
+
 void HostEngine::dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser)
 {
-    const std::optional<Command> command = splitCommand(entry);
+    const std::optional<wire::Entry> command = wire::readEntry(entry);
     if (!command)
         return;
-
-    using Handler = void (HostEngine::*)(const QByteArray &);
-    struct Route {
-        const char *word;
-        Handler handler;
-    };
-    static constexpr Route routes[] = {
-        {"CMD_logininfo", &HostEngine::receivedlogininfo},
-        {"CMD_chat", &HostEngine::chat},
-        {"CMD_action", &HostEngine::action},
-        {"CMD_startgame", &HostEngine::startgame},
-        {"CMD_justwatch", &HostEngine::justwatch},
-        {"CMD_rolldice", &HostEngine::rolldice},
-        {"CMD_unsetdice", &HostEngine::unsetdice},
-        {"CMD_setdice", &HostEngine::setdice},
-        {"CMD_setscore", &HostEngine::setscore},
-    };
-
-    const Route *route = nullptr;
-    for (const Route &candidate : routes) {
-        if (command->word == candidate.word) {
-            route = &candidate;
-            break;
-        }
-    }
-    if (!route)
-        return;
-
     // A message may only speak for the connection it came on; a connection that has no slot
     // (or has lost it) speaks for nobody.
     if (!isSlot(fromSlot) || !players[fromSlot].connected)
         return;
 
-    try {
-        const int named = leadingSlot(command->data);
-        if (route->handler == &HostEngine::startgame) {
-            if (!fromHostUser || named != fromSlot)
-                return;
-        } else if (route->handler == &HostEngine::justwatch && fromHostUser && named != fromSlot) {
-            // The hosting user sets and unsets other seats to just watching.
-            if (!game::isSeat(named) || !players[named].connected)
-                return;
-        } else if (named != fromSlot) {
-            return;
-        }
-        (this->*route->handler)(command->data);
-    } catch (const FieldError &error) {
-        // The word is one of the routes; the error quotes the field short and without
-        // control bytes, and the slot's limit keeps a flood of them from filling the log.
-        logLimits_[fromSlot].write(clock_(), "Host: slot " + QByteArray::number(fromSlot) + ": "
-                                                  + command->word + " dropped: " + error.what());
+    using wire::Word;
+    const QByteArrayView data = command->data;
+    const Word word = command->word;
+    switch (word) {
+    case Word::logininfo:
+        route(wire::LoginInfo::decode(data), word, fromSlot, fromHostUser,
+              [this](const wire::LoginInfo &m) { receivedlogininfo(m); });
+        break;
+    case Word::chat:
+    case Word::action:
+        route(wire::ChatRequest::decode(data, word == Word::action), word, fromSlot, fromHostUser,
+              [this](const wire::ChatRequest &m) { chat(m); });
+        break;
+    case Word::startgame:
+        route(wire::StartRequest::decode(data), word, fromSlot, fromHostUser,
+              [this](const wire::StartRequest &m) { startgame(m); });
+        break;
+    case Word::justwatch:
+        route(wire::WatchRequest::decode(data), word, fromSlot, fromHostUser,
+              [this](const wire::WatchRequest &m) { justwatch(m); });
+        break;
+    case Word::rolldice:
+        route(wire::RollRequest::decode(data), word, fromSlot, fromHostUser,
+              [this](const wire::RollRequest &m) { rolldice(m.slot); });
+        break;
+    case Word::setdice:
+    case Word::unsetdice:
+        route(wire::DieRequest::decode(data, word == Word::setdice), word, fromSlot, fromHostUser,
+              [this](const wire::DieRequest &m) { m.hold ? setdice(m.slot, m.die) : unsetdice(m.slot, m.die); });
+        break;
+    case Word::setscore:
+        route(wire::ScoreRequest::decode(data), word, fromSlot, fromHostUser,
+              [this](const wire::ScoreRequest &m) { setscore(m.slot, m.category); });
+        break;
+    default:
+        // The host's own words mean nothing coming from a client.
+        break;
     }
 }
 
-void HostEngine::receivedlogininfo(const QByteArray &data)
+void HostEngine::receivedlogininfo(const wire::LoginInfo &login)
 {
-    FieldReader reader(data);
-    const int slot = reader.takeInt();
-    const QByteArray version = reader.takeText();
+    const int slot = login.slot;
     // A name goes out in every roster and chat line of the table: no control character in it.
-    const QByteArray name = withoutControls(reader.rest().left(kMaxNameLength));
+    const QByteArray name = withoutControls(login.name.left(kMaxNameLength));
     if (!isSlot(slot) || !players[slot].connected)
         return;
 
     players[slot].name = name;
     players[slot].loggedin = true;
 
-    sendToAll(MessageBuilder("CMD_newplayerinfo").field(slot).field(name).finish());
+    sendToAll(wire::PlayerInfo{false, slot, name}.encode());
 
     for (int other = 1; other <= numslots; ++other) {
-        if (other != slot && players[other].connected) {
-            sendTo(slot, MessageBuilder("CMD_existingplayers")
-                             .field(other)
-                             .field(players[other].name)
-                             .finish());
-        }
+        if (other != slot && players[other].connected)
+            sendTo(slot, wire::PlayerInfo{true, other, players[other].name}.encode());
     }
 
-    if (version != game::kVersionText) {
-        sendTo(1, MessageBuilder("CMD_havewrongversion").field(name).finish());
-        sendTo(slot, MessageBuilder("CMD_wrongversion").field("").finish());
+    if (login.version != game::kVersionText) {
+        sendTo(1, wire::OtherVersion{name}.encode());
+        sendTo(slot, wire::Notice{wire::Word::wrongversion}.encode());
     }
 
     if (gamestarted) {
         // Bring the newcomer up to date: whose turn it is, how far it has gone, and the cards.
         sendTo(slot, nextPlayerMessage());
         for (int seat = 1; seat <= game::kSeats; ++seat) {
-            MessageBuilder card("CMD_pscore");
-            card.field(seat).field(players[seat].total).field("*");
-            for (int cell = 1; cell <= 16; ++cell)
-                card.field(players[seat].scores[cell]);
-            sendTo(slot, card.finish());
+            sendTo(slot, wire::Card{seat, players[seat].total, wire::Card::Refresh, 0, players[seat].scores}.encode());
         }
     }
 }
 
-void HostEngine::chat(const QByteArray &data)
+void HostEngine::chat(const wire::ChatRequest &request)
 {
-    relay("CMD_chat", data, " chats: ");
-}
-
-void HostEngine::action(const QByteArray &data)
-{
-    relay("CMD_action", data, " ");
-}
-
-void HostEngine::relay(const char *word, const QByteArray &data, QByteArrayView separator)
-{
-    FieldReader reader(data);
-    const int slot = reader.takeInt();
+    const int slot = request.slot;
     // Nobody speaks before a login: there is no name to speak under.
     if (!isSlot(slot) || !players[slot].connected || !players[slot].loggedin)
         return;
@@ -199,14 +198,13 @@ void HostEngine::relay(const char *word, const QByteArray &data, QByteArrayView 
 
     // The line runs to the first "|", the colour follows it; each is cut to its length, so
     // that an ordinary line goes out untouched and a long one keeps its colour.
-    const QByteArrayView text = reader.restView();
+    const QByteArrayView text = request.text;
     const qsizetype bar = text.indexOf('|');
     const QByteArrayView line = bar < 0 ? text : text.first(bar);
     const QByteArrayView colour = bar < 0 ? QByteArrayView() : text.sliced(bar);
-    sendToAll(MessageBuilder(word)
-                  .field(players[slot].name)
-                  .append(separator)
-                  .append(withoutControls(line.first(std::min(line.size(), kMaxRelayedText))))
-                  .append(withoutControls(colour.first(std::min(colour.size(), kMaxRelayedColour + 1))))
-                  .finish());
+    QByteArray relayed = players[slot].name;
+    relayed += request.action ? " " : " chats: ";
+    relayed += withoutControls(line.first(std::min(line.size(), kMaxRelayedText)));
+    relayed += withoutControls(colour.first(std::min(colour.size(), kMaxRelayedColour + 1)));
+    sendToAll(wire::RelayedLine{request.action, relayed}.encode());
 }

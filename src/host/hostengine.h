@@ -8,6 +8,7 @@
 #include "rules/scoring.h"
 #include "common/gameconstants.h"
 #include "common/ratelimiter.h"
+#include "protocol/catalogue.h"
 
 class DiceRandom;
 
@@ -15,7 +16,7 @@ class DiceRandom;
 struct tplayer {
     QByteArray name;                 // login name as sent (single-byte text); empty while free
     bool connected = false;          // a client connection lives in this slot
-    bool loggedin = false;           // its connection has sent CMD_logininfo
+    bool loggedin = false;           // its connection has sent its login
     qint32 total = 0;                // grand total of the seat's card
     qint32 turns = 0;                // turns the rotation has given this seat this game
     bool away = false;               // just watching: the host plays the seat
@@ -39,9 +40,8 @@ public:
 // and timers: it takes queue entries and connection events, and answers through HostOutput.
 // TServer adapts it to real sockets and a real Timer1.
 //
-// Handlers take the data of their message (everything after the command word's "+").
-// Numeric fields are read with FieldReader, whose FieldError stops the handling of that one
-// message; dispatch() catches it and reports it on standard error.
+// dispatch() decodes each message through the catalogue (src/protocol/catalogue.h); one that
+// does not decode is dropped with a line on standard error, within the slot's log limit.
 class HostEngine {
 public:
     static constexpr int kMaxSlots = game::kSlots;
@@ -65,8 +65,8 @@ public:
 
     // Chooses the slot for a new connection: the lowest free slot up to numslots, or a new
     // one while numslots < 9. Marks it connected (not logged in) and returns it; returns 0
-    // when all nine are in use (the caller then sends "CMD_full+" and closes). Does not send
-    // anything. Once keepSlotOneForHostUser() was called, only the hosting user's own
+    // when all nine are in use (the caller then says the game is full and closes). Does not
+    // send anything. Once keepSlotOneForHostUser() was called, only the hosting user's own
     // connection (hostUser) is given slot 1.
     int acceptSlot(bool hostUser = false);
     void keepSlotOneForHostUser() { slotOneKept_ = true; }
@@ -79,38 +79,33 @@ public:
     // Dispatches one queue entry that arrived on the connection of fromSlot. fromHostUser is
     // true when that connection is the hosting user's own client. Every client message names
     // its sender's slot in its first field; an entry whose slot field is not fromSlot is
-    // ignored (the hosting user alone may name another seat, and only in CMD_justwatch), as
-    // is CMD_startgame from anyone but the hosting user. A message whose fields do not
-    // convert is reported through the slot's log limit.
+    // ignored (the hosting user alone may name another seat, and only in a just-watch
+    // request), as is a game start from anyone but the hosting user. A message that does not
+    // decode is reported through the slot's log limit.
     void dispatch(QByteArrayView entry, int fromSlot, bool fromHostUser);
 
     // A login takes at most kMaxNameLength characters of the name.
-    void receivedlogininfo(const QByteArray &data);
-    // Relays of a slot that has logged in, within kRelaysPerSecond, with at most
-    // kMaxRelayedText characters of the line and kMaxRelayedColour of its colour.
-    void chat(const QByteArray &data);
-    void action(const QByteArray &data);
+    void receivedlogininfo(const wire::LoginInfo &login);
+    // Relays a chat or action line of a slot that has logged in, within kRelaysPerSecond,
+    // with at most kMaxRelayedText characters of the line and kMaxRelayedColour of its colour.
+    void chat(const wire::ChatRequest &request);
 
     // ---- game flow (gameflow.cpp) ----
 
-    void startgame(const QByteArray &data);
+    void startgame(const wire::StartRequest &request);
     void findplayer();
-    void rolldice(const QByteArray &data);
-    void setdice(const QByteArray &data);
-    void unsetdice(const QByteArray &data);
-    void justwatch(const QByteArray &data);
+    void justwatch(const wire::WatchRequest &request);
     void checkforwin();
     void Timer1Timer();
 
-    // The same requests with their fields already read. The computer player acts through
-    // these, exactly as a client's message would.
+    // The requests of the seat on turn. The computer player acts through these, exactly as
+    // a client's message does.
     void rolldice(int seat);
     void setdice(int seat, int position);
     void unsetdice(int seat, int position);
 
     // ---- score recording (scoring.cpp) ----
 
-    void setscore(const QByteArray &data);
     void setscore(int seat, int category);
 
     // ---- computer player (computerplayer.cpp) ----
@@ -161,11 +156,12 @@ private:
     void refuseScore(int seat, const QByteArray &message);
     // A computer seat asked for a roll after its third: the turn must still end.
     void playSpentTurn(int seat);
-    // "CMD_nextplayer" for the current seat as the turn stands.
+    // The turn announcement for the current seat as the turn stands.
     QByteArray nextPlayerMessage() const;
-    // Relays "CMD_chat"/"CMD_action" of a slot that may speak now; separator goes between
-    // its name and the line.
-    void relay(const char *word, const QByteArray &data, QByteArrayView separator);
+    // Checks who a decoded message speaks for, then hands it on; reports one that did not decode.
+    template <class Message, class Handle>
+    void route(const wire::Decoded<Message> &message, wire::Word word, int fromSlot, bool fromHostUser,
+               Handle handle);
 
     HostOutput &output_;
     DiceRandom &random_;

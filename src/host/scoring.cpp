@@ -1,30 +1,22 @@
 #include "host/hostengine.h"
 
-#include "protocol/fieldreader.h"
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 
 namespace {
 
 const QByteArray &rollAgainMessage()
 {
-    static const QByteArray message = MessageBuilder("CMD_rollagain").field("").finish();
+    static const QByteArray message = wire::Notice{wire::Word::rollagain}.encode();
     return message;
 }
 
 const QByteArray &chooseAgainMessage()
 {
-    static const QByteArray message = MessageBuilder("CMD_chooseagain").field("").finish();
+    static const QByteArray message = wire::Notice{wire::Word::chooseagain}.encode();
     return message;
 }
 
 } // namespace
-
-void HostEngine::setscore(const QByteArray &data)
-{
-    FieldReader reader(data);
-    const int seat = reader.takeInt();
-    setscore(seat, FieldReader::toInt(reader.rest()));
-}
 
 void HostEngine::setscore(int seat, int category)
 {
@@ -48,25 +40,17 @@ void HostEngine::setscore(int seat, int category)
     p.scores[std::size_t(category)] = rules::scoreFor(hand, category, {bonusgame, bonusdie});
     p.total = rules::computeTotals(p.scores);
 
-    // The sixteen cells, "+" before each; the partner's line carries the same text.
-    MessageBuilder cells("");
-    for (int c = 1; c <= rules::kCellCount; ++c)
-        cells.field(p.scores[std::size_t(c)]);
-    const QByteArray &card = cells.text();
-    sendToAll(MessageBuilder("CMD_pscore").field(seat).field(p.total).field(category).append(card).finish());
+    wire::Card card{seat, p.total, wire::Card::Scored, category, p.scores};
+    sendToAll(card.encode());
 
     if (teamgame) {
         // Partners keep one card: whatever either scores is used for both.
         tplayer &partner = players[std::size_t(p.partner)];
         partner.scores = p.scores;
         partner.total = p.total;
-        sendToAll(MessageBuilder("CMD_pscore")
-                      .field(p.partner)
-                      .field(partner.total)
-                      .field("*")
-                      .append(category)
-                      .append(card)
-                      .finish());
+        card.seat = p.partner;
+        card.mark = wire::Card::PartnerCopy;
+        sendToAll(card.encode());
     }
 
     findplayer();

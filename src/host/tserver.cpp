@@ -1,6 +1,6 @@
 #include "host/tserver.h"
 
-#include "protocol/message.h"
+#include "protocol/catalogue.h"
 #include "rules/dicerandom.h"
 
 #include <QHostAddress>
@@ -179,13 +179,13 @@ void TServer::Sock1Accept()
             if (socket->state() == QAbstractSocket::UnconnectedState)
                 tempsockDisconnect(socket);
         });
-        engine_.sendTo(slot, MessageBuilder("CMD_sendlogininfo").field(slot).finish());
+        engine_.sendTo(slot, wire::LoginAsk{slot}.encode());
     }
 }
 
 void TServer::refuse(QTcpSocket *socket)
 {
-    socket->write(MessageBuilder("CMD_full").field("").finish());
+    socket->write(wire::Notice{wire::Word::full}.encode());
     closeGracefully(socket);
 }
 

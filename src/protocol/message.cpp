@@ -42,14 +42,6 @@ QByteArray MessageBuilder::finish() const
     return framed;
 }
 
-std::optional<Command> splitCommand(QByteArrayView entry)
-{
-    const qsizetype plus = entry.indexOf('+');
-    if (plus <= 0)
-        return std::nullopt;
-    return Command{entry.first(plus).toByteArray(), entry.sliced(plus + 1).toByteArray()};
-}
-
 QString fromWire(QByteArrayView bytes)
 {
     return QString::fromLatin1(bytes);

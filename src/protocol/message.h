@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <optional>
 
 // Every message ends with this byte; it can never appear inside one.
 inline constexpr char kTerminator = char(0xFF);
@@ -33,14 +32,6 @@ public:
 private:
     QByteArray text_;
 };
-
-// A queue entry split into its command word and its data. Entries without "+" or with an
-// empty command word carry no command.
-struct Command {
-    QByteArray word;
-    QByteArray data;
-};
-std::optional<Command> splitCommand(QByteArrayView entry);
 
 // A received field as it may go into a log line: in single quotes, at most maxChars of it
 // (then "..."), every byte outside printable ASCII and the quote and backslash written as

@@ -3,6 +3,7 @@
 #include "session/clientconnection.h"
 #include "session/gamemodel.h"
 #include "common/gameconstants.h"
+#include "protocol/catalogue.h"
 #include "protocol/message.h"
 #include "rules/scoring.h"
 
@@ -30,25 +31,21 @@ void ClientCommands::setLoginName(const QString &name)
 
 void ClientCommands::sendloginfo()
 {
-    send(MessageBuilder("CMD_logininfo").field(model_.myseat()).field(game::kVersionText).field(loginname_).finish());
+    send(wire::LoginInfo{model_.myseat(), game::kVersionText, loginname_}.encode());
 }
 
 // ---- chat ----
 
 void ClientCommands::sendChat(const QString &text)
 {
-    send(MessageBuilder("CMD_chat")
-             .field(model_.myseat())
-             .field(wireText(text + QLatin1Char('|') + ColorText::format(textColor)))
-             .finish());
+    send(wire::ChatRequest{false, model_.myseat(), wireText(text + QLatin1Char('|') + ColorText::format(textColor))}
+             .encode());
 }
 
 void ClientCommands::sendAction(const QString &text)
 {
-    send(MessageBuilder("CMD_action")
-             .field(model_.myseat())
-             .field(wireText(text + QLatin1Char('|') + ColorText::format(actionColor)))
-             .finish());
+    send(wire::ChatRequest{true, model_.myseat(), wireText(text + QLatin1Char('|') + ColorText::format(actionColor))}
+             .encode());
 }
 
 bool ClientCommands::sendit(const QString &input)
@@ -95,11 +92,7 @@ void ClientCommands::startgame(bool bonusGame, bool teamGame)
 {
     if (!model_.loggedin())
         return;
-    send(MessageBuilder("CMD_startgame")
-             .field(model_.myseat())
-             .field(bonusGame ? "t" : "f")
-             .field(teamGame ? "true" : "false")
-             .finish());
+    send(wire::StartRequest{model_.myseat(), bonusGame ? "t" : "f", teamGame ? "true" : "false"}.encode());
 }
 
 ClientCommands::Outcome ClientCommands::rolldice()
@@ -113,7 +106,7 @@ ClientCommands::Outcome ClientCommands::rolldice()
         return Outcome::ReleaseFirst;
     }
     model_.noteRollSent();
-    send(MessageBuilder("CMD_rolldice").field(model_.myseat()).finish());
+    send(wire::RollRequest{model_.myseat()}.encode());
     return Outcome::Sent;
 }
 
@@ -122,7 +115,7 @@ ClientCommands::Outcome ClientCommands::clickDie(int die)
     if (die < 1 || die > GameModel::kDice || !model_.myTurn() || !model_.canact())
         return Outcome::Ignored;
     const bool free = model_.die(die).mark == DieView::Free;
-    send(MessageBuilder(free ? "CMD_setdice" : "CMD_unsetdice").field(model_.myseat()).field(die).finish());
+    send(wire::DieRequest{free, model_.myseat(), die}.encode());
     return Outcome::Sent;
 }
 
@@ -140,19 +133,20 @@ void ClientCommands::sendscore(int category)
 {
     model_.noteScoreSent();
     if (model_.loggedin())
-        send(MessageBuilder("CMD_setscore").field(model_.myseat()).field(category).finish());
+        send(wire::ScoreRequest{model_.myseat(), category}.encode());
 }
 
 void ClientCommands::toggleJustWatch()
 {
     if (!model_.loggedin())
         return;
-    send(MessageBuilder("CMD_justwatch").field(model_.myseat()).field(model_.justWatching() ? 2 : 1).finish());
+    send(wire::WatchRequest{model_.myseat(), model_.justWatching() ? wire::WatchRequest::Play : wire::WatchRequest::Watch}
+             .encode());
 }
 
 void ClientCommands::setJustWatch(int seat, bool watching)
 {
     if (!model_.loggedin() || !game::isSeat(seat))
         return;
-    send(MessageBuilder("CMD_justwatch").field(seat).field(watching ? 1 : 2).finish());
+    send(wire::WatchRequest{seat, watching ? wire::WatchRequest::Watch : wire::WatchRequest::Play}.encode());
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "protocol/fieldreader.h"
+#include "protocol/catalogue.h"
 #include "protocol/message.h"
 #include "rules/dicerandom.h"
 
@@ -21,21 +21,6 @@ constexpr int kTrayFromRight = 54;
 constexpr int kReleasedFromRight = 108;
 constexpr int kTrayTop = 18;
 constexpr int kDieSize = 32;
-
-// Thrown for a field that converts but would index past the window's seats, dice, faces or
-// categories; it stops the message like a field that does not convert.
-FieldError outOfRange(const char *what, int value)
-{
-    return FieldError(std::string(what) + " " + std::to_string(value) + " out of range");
-}
-
-int takeInRange(FieldReader &fields, const char *what, int low, int high)
-{
-    const int value = fields.takeInt();
-    if (value < low || value > high)
-        throw outOfRange(what, value);
-    return value;
-}
 
 // Text of the host's messages as the window shows it: whoever wrote it, no control character
 // in it can break a line.
@@ -130,79 +115,80 @@ bool GameModel::allDiceHeld() const
 
 void GameModel::apply(const QByteArray &entry)
 {
-    const std::optional<Command> command = splitCommand(entry);
+    const std::optional<wire::Entry> command = wire::readEntry(entry);
     if (!command)
         return;
-    using Handler = void (GameModel::*)(const QByteArray &);
-    static const std::pair<const char *, Handler> table[] = {
-        {"CMD_sendlogininfo", &GameModel::sendloginfo},
-        {"CMD_chat", &GameModel::chatrecieved},
-        {"CMD_action", &GameModel::chatrecieved},
-        {"CMD_newplayerinfo", &GameModel::newplayerinfo},
-        {"CMD_existingplayers", &GameModel::newplayerinfo},
-        {"CMD_havewrongversion", &GameModel::havewrongversion},
-        {"CMD_wrongversion", &GameModel::wrongversion},
-        {"CMD_playerdisconnected", &GameModel::playerdisconnected},
-        {"CMD_startgame", &GameModel::startthegame},
-        {"CMD_nextplayer", &GameModel::getnextplayer},
-        {"CMD_winner", &GameModel::winner},
-        {"CMD_full", &GameModel::full},
-        {"CMD_justwatching", &GameModel::justwatching},
-        {"CMD_thedice", &GameModel::thedice},
-        {"CMD_setdice", &GameModel::setdice},
-        {"CMD_unsetdice", &GameModel::unsetdice},
-        {"CMD_chooseagain", &GameModel::chooseagain},
-        {"CMD_rollagain", &GameModel::rollagain},
-        {"CMD_pscore", &GameModel::pscore},
-        {"CMD_setbonusdice", &GameModel::setbonusdice},
-    };
-    for (const auto &[word, handler] : table) {
-        if (command->word != word)
-            continue;
-        try {
-            (this->*handler)(command->data);
-        } catch (const FieldError &error) {
-            // A host can send malformed messages without end: the reports are escaped and
-            // at most kReportsPerSecond of them a second reach standard error.
-            reports_.write(clock_(), "morvello: message " + quotedForLog(entry, 40) + " stopped: " + error.what());
-        }
+    using wire::Word;
+    const QByteArrayView data = command->data;
+    switch (command->word) {
+    case Word::sendlogininfo: handle(entry, wire::LoginAsk::decode(data), &GameModel::sendloginfo); break;
+    case Word::chat:
+    case Word::action:
+        handle(entry, wire::RelayedLine::decode(data, command->word == Word::action), &GameModel::chatrecieved);
+        break;
+    case Word::newplayerinfo:
+    case Word::existingplayers:
+        handle(entry, wire::PlayerInfo::decode(data, command->word == Word::existingplayers), &GameModel::newplayerinfo);
+        break;
+    case Word::havewrongversion: handle(entry, wire::OtherVersion::decode(data), &GameModel::havewrongversion); break;
+    case Word::wrongversion: wrongversion(); break;
+    case Word::playerdisconnected: handle(entry, wire::PlayerLeft::decode(data), &GameModel::playerdisconnected); break;
+    case Word::startgame: handle(entry, wire::GameStart::decode(data), &GameModel::startthegame); break;
+    case Word::nextplayer: handle(entry, wire::NextPlayer::decode(data), &GameModel::getnextplayer); break;
+    case Word::winner: handle(entry, wire::Winner::decode(data), &GameModel::winner); break;
+    case Word::full: emit gameFull(); break;
+    case Word::justwatching: handle(entry, wire::WatchChanged::decode(data), &GameModel::justwatching); break;
+    case Word::thedice: handle(entry, wire::Roll::decode(data), &GameModel::thedice); break;
+    case Word::setdice:
+    case Word::unsetdice:
+        handle(entry, wire::DieMoved::decode(data, command->word == Word::setdice), &GameModel::moveDie);
+        break;
+    case Word::chooseagain: chooseagain(); break;
+    case Word::rollagain: rollagain(); break;
+    case Word::pscore: handle(entry, wire::Card::decode(data), &GameModel::pscore); break;
+    case Word::setbonusdice: handle(entry, wire::BonusDie::decode(data), &GameModel::setbonusdice); break;
+    default:
+        // A client's own words mean nothing coming from the host.
+        break;
+    }
+}
+
+template <class Message>
+void GameModel::handle(const QByteArray &entry, const wire::Decoded<Message> &message,
+                       void (GameModel::*handler)(const Message &))
+{
+    if (message) {
+        (this->*handler)(*message);
         return;
     }
+    // A host can send malformed messages without end: the reports are escaped and at most
+    // kReportsPerSecond of them a second reach standard error.
+    reports_.write(clock_(), "morvello: message " + quotedForLog(entry, 40) + " stopped: " + message.error());
 }
 
 // ---- login and roster ----
 
-void GameModel::sendloginfo(const QByteArray &data)
+void GameModel::sendloginfo(const wire::LoginAsk &ask)
 {
-    FieldReader fields(data);
-    const int slot = takeInRange(fields, "slot", 1, game::kSlots);
-    myseat_ = slot;
+    myseat_ = ask.slot;
     loggedin_ = true;
     emit loginAsked();
     emit cardChanged(0);
 }
 
-void GameModel::chatrecieved(const QByteArray &data)
+void GameModel::chatrecieved(const wire::RelayedLine &relayed)
 {
-    const QString payload = shown(data);
-    const qsizetype bar = payload.indexOf(QLatin1Char('|'));
-    if (bar < 0) {
-        line(payload, ColorText::kRed);
-        return;
-    }
-    const std::optional<ColorText::Value> color = ColorText::parse(payload.mid(bar + 1));
-    line(payload.left(bar), color.value_or(ColorText::kRed));
+    const std::optional<QByteArrayView> colour = relayed.colour();
+    const std::optional<ColorText::Value> color = colour ? ColorText::parse(shown(*colour)) : std::nullopt;
+    line(shown(relayed.text()), color.value_or(ColorText::kRed));
 }
 
-void GameModel::newplayerinfo(const QByteArray &data)
+void GameModel::newplayerinfo(const wire::PlayerInfo &info)
 {
-    FieldReader fields(data);
-    const QByteArray seatText = fields.takeText();
-    const QString name = nameShown(fields.restView());
+    const QString name = nameShown(info.name);
     if (name.isEmpty())
         return;
-    FieldReader seatField(seatText);
-    const int slot = takeInRange(seatField, "slot", 1, game::kSlots);
+    const int slot = info.slot;
 
     if (slot == myseat_) {
         line(QStringLiteral("You are Connected."));
@@ -227,11 +213,10 @@ void GameModel::newplayerinfo(const QByteArray &data)
     emit sound(QStringLiteral("entered"));
 }
 
-void GameModel::playerdisconnected(const QByteArray &data)
+void GameModel::playerdisconnected(const wire::PlayerLeft &left)
 {
-    FieldReader fields(data);
-    const int slot = takeInRange(fields, "slot", 1, game::kSlots);
-    const QString name = nameShown(fields.restView());
+    const int slot = left.slot;
+    const QString name = nameShown(left.name);
 
     if (game::isSeat(slot)) {
         SeatView &s = seats_[std::size_t(slot)];
@@ -251,19 +236,14 @@ void GameModel::playerdisconnected(const QByteArray &data)
     emit rosterChanged();
 }
 
-void GameModel::havewrongversion(const QByteArray &data)
+void GameModel::havewrongversion(const wire::OtherVersion &other)
 {
-    line(nameShown(data) + QStringLiteral(" has a different version of the game then you."));
+    line(nameShown(other.name) + QStringLiteral(" has a different version of the game then you."));
 }
 
-void GameModel::wrongversion(const QByteArray &)
+void GameModel::wrongversion()
 {
     line(QStringLiteral("You have a differnt version of the game then the host."));
-}
-
-void GameModel::full(const QByteArray &)
-{
-    emit gameFull();
 }
 
 // ---- the card ----
@@ -282,30 +262,23 @@ void GameModel::clearall()
     emit boardChanged();
 }
 
-void GameModel::pscore(const QByteArray &data)
+void GameModel::pscore(const wire::Card &card)
 {
-    FieldReader fields(data);
-    const int seat = takeInRange(fields, "seat", 1, game::kSeats);
-    const QString total = shown(fields.takeText());
-    const QByteArray mark = fields.takeText();
-    const bool refresh = mark.startsWith('*');
-    const int category = refresh ? 0 : FieldReader::toInt(mark);
-    std::array<int, rules::kCellCount + 1> cells{};
-    for (int cell = 1; cell <= rules::kCellCount; ++cell)
-        cells[std::size_t(cell)] = fields.takeInt();
-
+    const int seat = card.seat;
     SeatView &s = seats_[std::size_t(seat)];
-    s.total = total;
-    s.cells = cells;
+    s.total = QString::number(card.total);
+    s.cells = card.cells;
     emit cardChanged(seat);
-    if (refresh)
+    // A partner's copy and a newcomer's refresh change the card silently.
+    if (card.mark != wire::Card::Scored)
         return;
 
-    const QString phrase = rules::isCategory(category) ? QString::fromLatin1(rules::categoryInfo(category).phrase)
-                                                       : QString();
-    setStatus(s.name + QStringLiteral(" tagged ") + phrase);
-    const bool zero = rules::isCategory(category) && cells[std::size_t(category)] == 0;
-    const bool scored = rules::isCategory(category) && cells[std::size_t(category)] != rules::kEmptyCell;
+    const int category = card.category;
+    const bool known = card.categoryInRange();
+    setStatus(s.name + QStringLiteral(" tagged ")
+              + (known ? QString::fromLatin1(rules::categoryInfo(category).phrase) : QString()));
+    const bool zero = known && s.cells[std::size_t(category)] == 0;
+    const bool scored = known && s.cells[std::size_t(category)] != rules::kEmptyCell;
     if (seat == myseat_ && category == rules::FiveKind && scored && !zero)
         emit ownFiveOfAKind();
     if (zero)
@@ -316,10 +289,9 @@ void GameModel::pscore(const QByteArray &data)
         emit sound(QStringLiteral("scored"));
 }
 
-void GameModel::winner(const QByteArray &data)
+void GameModel::winner(const wire::Winner &winner)
 {
-    FieldReader fields(data);
-    const QString names = shown(fields.takeText());
+    const QString names = shown(winner.names);
     const QString own = announcedName();
     emit gameFinished(!own.isEmpty() && names == own ? QStringLiteral("addtomine") : names);
 
@@ -337,12 +309,8 @@ void GameModel::winner(const QByteArray &data)
 
 // ---- the board ----
 
-void GameModel::startthegame(const QByteArray &data)
+void GameModel::startthegame(const wire::GameStart &start)
 {
-    FieldReader fields(data);
-    const int starter = takeInRange(fields, "slot", 1, game::kSlots);
-    const QByteArray bonusFlag = fields.takeText();
-    const QByteArray teamFlag = fields.takeText();
 
     clearall();
     canact_ = false;
@@ -351,10 +319,10 @@ void GameModel::startthegame(const QByteArray &data)
     bonusdie_ = -1;
     for (int die = 1; die <= kDice; ++die)
         dice_[std::size_t(die)].mark = DieView::NotPlaced;
-    bonusShown_ = bonusFlag == "t";
-    teamGame_ = teamFlag == "true";
+    bonusShown_ = start.bonusGame();
+    teamGame_ = start.teamGame();
     const QString suffix = bonusShown_ ? QStringLiteral(" BONUS DICE") : QString();
-    line(nameOfSlot(starter) + (teamGame_ ? QStringLiteral(" has started a TEAM") : QStringLiteral(" has started a"))
+    line(nameOfSlot(start.starter) + (teamGame_ ? QStringLiteral(" has started a TEAM") : QStringLiteral(" has started a"))
          + suffix + QStringLiteral(" game."));
     for (int seat = 2; seat <= game::kSeats; ++seat) {
         SeatView &s = seats_[std::size_t(seat)];
@@ -368,27 +336,22 @@ void GameModel::startthegame(const QByteArray &data)
     emit boardChanged();
 }
 
-void GameModel::setbonusdice(const QByteArray &data)
+void GameModel::setbonusdice(const wire::BonusDie &bonus)
 {
-    FieldReader fields(data);
-    bonusdie_ = takeInRange(fields, "face", 1, 6);
+    bonusdie_ = bonus.face;
     bonusShown_ = true;
     emit boardChanged();
 }
 
-void GameModel::getnextplayer(const QByteArray &data)
+void GameModel::getnextplayer(const wire::NextPlayer &next)
 {
-    FieldReader fields(data);
-    const int seat = takeInRange(fields, "seat", 1, game::kSeats);
-    const QString round = shown(fields.takeText());
-    fields.takeText();
-    const int rolls = fields.takeInt();
+    const int seat = next.seat;
 
     for (int die = 1; die <= kDice; ++die)
         dice_[std::size_t(die)].pos = kDiceStart[die];
     turnseat_ = seat;
-    roundText_ = QStringLiteral("Round: ") + round;
-    setRollMarkers(rolls);
+    roundText_ = QStringLiteral("Round: ") + QString::number(next.round);
+    rolls_ = next.rolls;
     if (game::isSeat(myseat_))
         ownColumn_ = OwnColumn::Maroon;
     if (turnseat_ != myseat_) {
@@ -407,35 +370,13 @@ void GameModel::getnextplayer(const QByteArray &data)
     emit cardChanged(myseat_);
 }
 
-void GameModel::setRollMarkers(int rolls)
+void GameModel::thedice(const wire::Roll &roll)
 {
-    // A count the markers cannot show leaves them as they are.
-    if (rolls >= 0 && rolls <= kMaxRolls)
-        rolls_ = rolls;
-}
-
-void GameModel::thedice(const QByteArray &data)
-{
-    FieldReader fields(data);
-    const int seat = takeInRange(fields, "seat", 1, game::kSeats);
-    const QByteArray again = fields.takeText();
-    const int rolls = fields.takeInt();
-    std::array<std::pair<int, int>, kDice> pairs{};
-    int count = 0;
-    while (!fields.atEnd()) {
-        if (count == kDice)
-            throw FieldError("more than five dice");
-        const int die = takeInRange(fields, "die", 1, kDice);
-        if (fields.atEnd())
-            throw FieldError("die without a face");
-        const int face = takeInRange(fields, "face", 1, 6);
-        pairs[std::size_t(count++)] = {die, face};
-    }
-
-    setRollMarkers(rolls);
-    for (int i = 0; i < count; ++i)
-        placedice(pairs[std::size_t(i)].first, pairs[std::size_t(i)].second);
-    if (again == "y" && seat == myseat_)
+    const int seat = roll.seat;
+    rolls_ = roll.rolls;
+    for (int i = 0; i < roll.count; ++i)
+        placedice(roll.dice[std::size_t(i)].die, roll.dice[std::size_t(i)].face);
+    if (roll.again && seat == myseat_)
         rollOffered_ = true;
     if (seat == myseat_) {
         canact_ = true;
@@ -464,22 +405,12 @@ void GameModel::placedice(int die, int face)
     d.enabled = turnseat_ == myseat_;
 }
 
-void GameModel::setdice(const QByteArray &data)
-{
-    moveDie(data, true);
-}
-
-void GameModel::unsetdice(const QByteArray &data)
-{
-    moveDie(data, false);
-}
-
-void GameModel::moveDie(const QByteArray &data, bool held)
+void GameModel::moveDie(const wire::DieMoved &moved)
 {
     // A held die goes into the tray; a released one to the column left of it, not back into
     // the scatter.
-    FieldReader fields(data);
-    const int die = takeInRange(fields, "die", 1, kDice);
+    const bool held = moved.held;
+    const int die = moved.die;
     DieView &d = dice_[std::size_t(die)];
     d.pos = QPoint(kBoardWidth - (held ? kTrayFromRight : kReleasedFromRight), heldTop(die));
     d.mark = held ? DieView::Held : DieView::Free;
@@ -487,7 +418,7 @@ void GameModel::moveDie(const QByteArray &data, bool held)
     emit sound(held ? QStringLiteral("setdice") : QStringLiteral("unsetdice"));
 }
 
-void GameModel::rollagain(const QByteArray &)
+void GameModel::rollagain()
 {
     setStatus(QStringLiteral("You need to roll the dice!"));
     rollOffered_ = true;
@@ -496,18 +427,17 @@ void GameModel::rollagain(const QByteArray &)
     emit sound(QStringLiteral("error"));
 }
 
-void GameModel::chooseagain(const QByteArray &)
+void GameModel::chooseagain()
 {
     setStatus(QStringLiteral("Invalid Choice, Choose Again!"));
     canact_ = true;
     emit sound(QStringLiteral("error"));
 }
 
-void GameModel::justwatching(const QByteArray &data)
+void GameModel::justwatching(const wire::WatchChanged &changed)
 {
-    FieldReader fields(data);
-    const int seat = takeInRange(fields, "seat", 1, game::kSeats);
-    const bool watching = fields.rest() == "1";
+    const int seat = changed.seat;
+    const bool watching = changed.watching;
     SeatView &s = seats_[std::size_t(seat)];
     if (seat == myseat_)
         justWatching_ = watching;

@@ -11,9 +11,9 @@
 #include "common/colortext.h"
 #include "common/ratelimiter.h"
 #include "common/gameconstants.h"
+#include "protocol/catalogue.h"
 #include "rules/categories.h"
 
-class FieldReader;
 
 // One of the four seats as the client knows it from the host's messages.
 struct SeatView {
@@ -42,9 +42,9 @@ struct DieView {
 
 // The client's game: everything the window shows, applied from the host's messages one at a
 // time and read by the views. Nothing here changes but through apply() and the few notes the
-// commands make of what they sent (ClientCommands). Fields that would index past a seat, die,
-// face or category stop their message before anything changes; the reason goes to standard
-// error.
+// commands make of what they sent (ClientCommands). Messages are read through the catalogue
+// (src/protocol/catalogue.h): one whose fields would index past a seat, die, face or category
+// stops before anything changes; the reason goes to standard error.
 class GameModel : public QObject {
     Q_OBJECT
 
@@ -140,29 +140,30 @@ signals:
     void ownFiveOfAKind();
 
 private:
-    void sendloginfo(const QByteArray &data);
-    void chatrecieved(const QByteArray &data);
-    void newplayerinfo(const QByteArray &data);
-    void playerdisconnected(const QByteArray &data);
-    void havewrongversion(const QByteArray &data);
-    void wrongversion(const QByteArray &data);
-    void full(const QByteArray &data);
-    void startthegame(const QByteArray &data);
-    void setbonusdice(const QByteArray &data);
-    void getnextplayer(const QByteArray &data);
-    void thedice(const QByteArray &data);
-    void setdice(const QByteArray &data);
-    void unsetdice(const QByteArray &data);
-    void rollagain(const QByteArray &data);
-    void chooseagain(const QByteArray &data);
-    void pscore(const QByteArray &data);
-    void justwatching(const QByteArray &data);
-    void winner(const QByteArray &data);
+    // Hands a decoded message to its handler, or reports why it did not decode.
+    template <class Message>
+    void handle(const QByteArray &entry, const wire::Decoded<Message> &message,
+                void (GameModel::*handler)(const Message &));
+
+    void sendloginfo(const wire::LoginAsk &ask);
+    void chatrecieved(const wire::RelayedLine &relayed);
+    void newplayerinfo(const wire::PlayerInfo &info);
+    void playerdisconnected(const wire::PlayerLeft &left);
+    void havewrongversion(const wire::OtherVersion &other);
+    void wrongversion();
+    void startthegame(const wire::GameStart &start);
+    void setbonusdice(const wire::BonusDie &bonus);
+    void getnextplayer(const wire::NextPlayer &next);
+    void thedice(const wire::Roll &roll);
+    void moveDie(const wire::DieMoved &moved);
+    void rollagain();
+    void chooseagain();
+    void pscore(const wire::Card &card);
+    void justwatching(const wire::WatchChanged &changed);
+    void winner(const wire::Winner &winner);
 
     void clearall();
     void placedice(int die, int face);
-    void moveDie(const QByteArray &data, bool held);
-    void setRollMarkers(int rolls);
     QString nameOfSlot(int slot) const;
     void line(const QString &text, ColorText::Value color = ColorText::kBlue) { emit chatLine(text, color); }
 
