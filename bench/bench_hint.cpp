@@ -21,6 +21,7 @@
 
 #include "common/hinttablefile.h"
 #include "host/hostengine.h"
+#include "protocol/catalogue.h"
 #include "rules/dicerandom.h"
 #include "rules/hintmove.h"
 
@@ -99,7 +100,7 @@ Play playGames(const rules::HintTable &table, int games)
     engine.players[1].loggedin = true;
     engine.players[1].name = "Hint";
     const bool bonus = table.rules().variant == rules::HintVariant::BonusDice;
-    const QByteArray start = bonus ? "1+t+false" : "1+f+false";
+    const wire::StartRequest start{1, bonus ? "t" : "f", "false"};
 
     Play play;
     play.totals.reserve(std::size_t(games));

@@ -141,7 +141,6 @@ int main(int argc, char *argv[])
     windows.spylist = &spylist;
     windows.gamestart = &gamestart;
     chat.setWindows(windows);
-    chat.findChild<QAction *>(QStringLiteral("PlaySounds1"))->setChecked(false);
     chat.show();
     const GameModel &model = chat.model();
     if (!waitUntil([&] { return model.loggedin() && model.seat(1).name == QLatin1String("You"); })) {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -70,6 +71,15 @@ struct ChatFixture {
                 colours.append(block.begin().fragment().charFormat().foreground().color());
         }
         return colours;
+    }
+    // The spy list's entries as shown.
+    QStringList spies() const
+    {
+        QStringList texts;
+        const QAbstractItemModel *model = spylist.listbox_spys()->model();
+        for (int row = 0; model && row < model->rowCount(); ++row)
+            texts.append(model->index(row, 0).data().toString());
+        return texts;
     }
     QLabel *label(const QString &name) const { return chat.findChild<QLabel *>(name); }
     QAction *action(const QString &name) const { return chat.findChild<QAction *>(name); }

@@ -11,11 +11,13 @@
 #include "session/clientcommands.h"
 #include "session/clientconnection.h"
 #include "session/gamemodel.h"
+#include "session/preferences.h"
 #include "protocol/message.h"
 
 struct ClientModelFixture : ClientOutput {
     GameModel model;
-    ClientCommands commands{model, *this};
+    Preferences preferences{QString()};
+    ClientCommands commands{model, *this, preferences};
     QList<QByteArray> sent;
     QList<QPair<QString, ColorText::Value>> lines;
     QStringList sounds;

@@ -1,13 +1,59 @@
 // The client without widgets: the roster and chat side of the model, the chat commands, the
-// colour texts and the links found in chat lines.
+// colour texts and the links found in chat lines; the session's start-up and preferences.
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "common/profile.h"
+#include "host/hostcontrols.h"
 #include "session/chatlinks.h"
+#include "session/clientsession.h"
+#include "session/spylistmodel.h"
 #include "clientmodelfixture.h"
 
 using Outcome = ClientCommands::Outcome;
+
+namespace {
+
+// A host in the process that only notes what it was asked, and refuses to listen when told to.
+struct FakeHost : HostControls {
+    QString listenError;
+    QStringList calls;
+
+    bool startListening(QString *errorText, quint16, const QHostAddress &address) override
+    {
+        calls << QStringLiteral("listen ") + address.toString();
+        *errorText = listenError;
+        return listenError.isEmpty();
+    }
+    void setHostClient(const QHostAddress &, quint16) override { calls << QStringLiteral("hostclient"); }
+    void disconnectsock(int slot) override { calls << QStringLiteral("kick %1").arg(slot); }
+    void setTimer1Interval(int milliseconds) override { calls << QStringLiteral("speed %1").arg(milliseconds); }
+};
+
+// A session over a fake host, with its settings file in a directory of its own.
+struct SessionFixture {
+    QTemporaryDir dir;
+    FakeHost host;
+    ClientSession session{dir.filePath(QStringLiteral("orlenlobby.ini"))};
+    QList<int> failures;
+
+    SessionFixture()
+    {
+        session.setHost(&host);
+        QObject::connect(&session, &ClientSession::startFailed,
+                         [this](const ClientSession::StartFailure &failure) { failures.append(int(failure.kind)); });
+    }
+    QString stored(const QString &key) const
+    {
+        return Profile(session.preferences().path()).readString(ClientSettings::kSection, key, QStringLiteral("-"));
+    }
+};
+
+} // namespace
 
 class ClientModelTest : public QObject {
     Q_OBJECT
@@ -32,6 +78,13 @@ private slots:
     void connectionStopsReadingWhenFull();
     void connectionRefusesOversizedMessages_data();
     void connectionRefusesOversizedMessages();
+    void startUp_data();
+    void startUp();
+    void preferencesAreStoredAsChanged_data();
+    void preferencesAreStoredAsChanged();
+    void preferencesReadAtLogin();
+    void preferencesOfTwoCopiesKeepEachOthersChanges();
+    void spyListIsKeyedBySlot();
 };
 
 void ClientModelTest::colorText_data()
@@ -126,8 +179,8 @@ void ClientModelTest::sendit()
     ClientModelFixture f;
     if (loggedIn)
         f.login(3);
-    f.commands.textColor = ColorText::kRed;
-    f.commands.actionColor = ColorText::kBlue;
+    f.preferences.setTextColor(ColorText::kRed);
+    f.preferences.setActionColor(ColorText::kBlue);
     QCOMPARE(f.commands.sendit(input), cleared);
     QCOMPARE(f.sent, sent.isNull() ? QList<QByteArray>() : QList<QByteArray>{sent});
 }
@@ -360,6 +413,196 @@ void ClientModelTest::connectionRefusesOversizedMessages()
     QCOMPARE(tooLong.size(), 1);
     // What came before it is still handled.
     QCOMPARE(connection.receivedlist(), QQueue<QByteArray>({QByteArray("CMD_wrongversion+")}));
+}
+
+void ClientModelTest::startUp_data()
+{
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<QString>("listenError");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QStringList>("hostCalls");
+    QTest::addColumn<QList<int>>("failures");
+    QTest::addColumn<bool>("sideConnection");
+
+    using M = ClientSession::Mode;
+    using S = ClientSession::State;
+    using F = ClientSession::StartFailure::Kind;
+    const QString taken = QStringLiteral("Listen - Error Binding Socket");
+    const QStringList solo{"listen 127.0.0.1", "hostclient"};
+    QTest::newRow("solo") << QStringList{} << "" << int(M::Solo) << int(S::Connecting) << solo << QList<int>{}
+                          << false;
+    QTest::newRow("host") << QStringList{"Ann", "192.0.2.7", "true"} << "" << int(M::Host) << int(S::Connecting)
+                          << QStringList{"listen 0.0.0.0", "hostclient"} << QList<int>{} << true;
+    QTest::newRow("only true hosts") << QStringList{"Ann", "127.0.0.1", "True"} << "" << int(M::Join)
+                                     << int(S::Connecting) << QStringList{} << QList<int>{} << true;
+    QTest::newRow("two words") << QStringList{"Ann", "x"} << "" << int(M::Incomplete) << int(S::Created)
+                               << QStringList{} << QList<int>{} << false;
+    QTest::newRow("port taken") << QStringList{} << taken << int(M::Solo) << int(S::Failed)
+                                << QStringList{"listen 127.0.0.1"} << QList<int>{int(F::PortInUse)} << false;
+    QTest::newRow("no listener, no side connection")
+        << QStringList{"Ann", "x", "true"} << "Listen - Error Starting Listen" << int(M::Host) << int(S::Failed)
+        << QStringList{"listen 0.0.0.0"} << QList<int>{int(F::CannotListen)} << false;
+    QTest::newRow("not dotted IPv4") << QStringList{"Ann", "1.2.3.999", "false"} << "" << int(M::Join)
+                                     << int(S::Failed) << QStringList{} << QList<int>{int(F::InvalidAddress)}
+                                     << true;
+}
+
+void ClientModelTest::startUp()
+{
+    QFETCH(QStringList, parameters);
+    QFETCH(QString, listenError);
+    QFETCH(int, mode);
+    QFETCH(int, state);
+    QFETCH(QStringList, hostCalls);
+    QFETCH(QList<int>, failures);
+    QFETCH(bool, sideConnection);
+
+    SessionFixture f;
+    f.host.listenError = listenError;
+    f.session.processparams(parameters);
+    QCOMPARE(int(f.session.mode()), mode);
+    QCOMPARE(int(f.session.state()), state);
+    QCOMPARE(f.host.calls, hostCalls);
+    QCOMPARE(f.failures, failures);
+    QCOMPARE(f.session.sock11() != nullptr, sideConnection);
+    QCOMPARE(f.session.model().ishost(), hostCalls.size() == 2);
+    QCOMPARE(f.session.model().startOffered(), hostCalls.size() == 2);
+    // Nobody listens on the tests' port: whatever connects ends as a failed connection.
+    if (state == int(ClientSession::State::Connecting)) {
+        QTRY_COMPARE(f.failures, QList<int>{int(ClientSession::StartFailure::Kind::ConnectFailed)});
+        QCOMPARE(f.session.state(), ClientSession::State::Failed);
+    }
+}
+
+void ClientModelTest::preferencesAreStoredAsChanged_data()
+{
+    QTest::addColumn<std::function<void(Preferences &)>>("change");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("written");
+
+    using Change = std::function<void(Preferences &)>;
+    QTest::newRow("text size") << Change([](Preferences &p) { p.setTextSize(12); }) << "Textsize" << "12";
+    QTest::newRow("text colour") << Change([](Preferences &p) { p.setTextColor(ColorText::kRed); }) << "Textcolor"
+                                 << "clRed";
+    QTest::newRow("action colour") << Change([](Preferences &p) { p.setActionColor(0x0080FF); }) << "Actioncolor"
+                                   << "$000080FF";
+    QTest::newRow("sounds off") << Change([](Preferences &p) { p.setPlaySounds(false); }) << "Playsounds" << "false";
+    QTest::newRow("zero-score question unasked until read")
+        << Change([](Preferences &p) { p.save(); }) << "Doublecheck" << "false";
+    QTest::newRow("a menu change leaves the phrases")
+        << Change([](Preferences &p) { p.setDoubleCheck(true); }) << "Phrase1" << "-";
+    QTest::newRow("an emptied phrase is stored empty")
+        << Change([](Preferences &p) { p.setPhrases({"Hi", "", "/me cheers"}); }) << "Phrase2" << "";
+    QTest::newRow("the editor leaves the menus' keys")
+        << Change([](Preferences &p) { p.setPhrases({"Hi"}); }) << "Textsize" << "-";
+}
+
+void ClientModelTest::preferencesAreStoredAsChanged()
+{
+    QFETCH(std::function<void(Preferences &)>, change);
+    QFETCH(QString, key);
+    QFETCH(QString, written);
+
+    SessionFixture f;
+    change(f.session.preferences());
+    QCOMPARE(f.stored(key), written);
+    // What is stored reads back as it is in use.
+    Preferences reread(f.session.preferences().path());
+    reread.load();
+    const Preferences &used = f.session.preferences();
+    QCOMPARE(reread.textSize(), used.textSize());
+    QCOMPARE(reread.textColor(), used.textColor());
+    QCOMPARE(reread.actionColor(), used.actionColor());
+    QCOMPARE(reread.playSounds(), used.playSounds());
+    QCOMPARE(reread.phrases(), used.phrases());
+}
+
+void ClientModelTest::preferencesReadAtLogin()
+{
+    SessionFixture f;
+    Preferences &prefs = f.session.preferences();
+    QSignalSpy failed(&prefs, &Preferences::saveFailed);
+    prefs.setPhrases({"", "", "Mine"});
+    // Another program changes the file before the login; an empty phrase keeps the one in use.
+    QVERIFY(Profile(prefs.path()).write(ClientSettings::kSection,
+                                        {{"Textsize", "99"}, {"Phrase2", "Ho"}, {"Phrase3", ""}}));
+    QCOMPARE(prefs.phrase(1), QStringLiteral("Way To Go!"));
+    QCOMPARE(prefs.doubleCheck(), false);
+
+    QByteArray login("CMD_sendlogininfo+1#CMD_newplayerinfo+1+You#");
+    login.replace('#', kTerminator);
+    f.session.connection().receiveBytes(login);
+    while (!f.session.connection().receivedlist().isEmpty())
+        f.session.connection().Timer1Timer();
+    QCOMPARE(f.session.state(), ClientSession::State::LoggedIn);
+    QCOMPARE(prefs.textSize(), 8);            // out of range reads as the default
+    QCOMPARE(prefs.doubleCheck(), true);      // a missing key reads as "true"
+    QCOMPARE(prefs.phrase(2), QStringLiteral("Ho"));
+    QCOMPARE(prefs.phrase(3), QStringLiteral("Mine"));
+    QCOMPARE(failed.count(), 0);
+
+    // A file that cannot be written is told once.
+    QVERIFY(QFile::remove(prefs.path()));
+    QVERIFY(QDir().mkpath(prefs.path()));
+    prefs.setTextSize(10);
+    prefs.setPlaySounds(false);
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(prefs.textSize(), 10);
+}
+
+// Two copies of the game share the settings file: each writes what its user changed and keeps
+// what the other changed since it read the file; the lobby's section stays byte for byte.
+void ClientModelTest::preferencesOfTwoCopiesKeepEachOthersChanges()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(ClientSettings::kFileName);
+    const QByteArray lobby("[Lobby]\r\nName = Ann \r\nTextsize=99\r\n\r\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lobby + "[Morvello]\r\nTextsize=10\r\nPhrase1=Hi\r\n");
+    file.close();
+    Preferences one(path);
+    Preferences other(path);
+    one.load();
+    other.load();
+
+    one.setTextSize(14);
+    QStringList phrases = one.phrases();
+    phrases[1] = QStringLiteral("Theirs");
+    one.setPhrases(phrases);
+    other.setPlaySounds(false);
+    phrases = other.phrases();
+    phrases[2] = QStringLiteral("Mine");
+    other.setPhrases(phrases);
+
+    const Profile after(path);
+    const QList<std::pair<QString, QString>> stored = {
+        {"Textsize", "14"}, {"Playsounds", "false"}, {"Phrase1", "Hi"}, {"Phrase2", "Theirs"}, {"Phrase3", "Mine"}};
+    for (const auto &[key, value] : stored)
+        QCOMPARE(after.readString(ClientSettings::kSection, key), value);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith(lobby));
+    file.close();
+    // A change of this copy's own goes over the other's.
+    other.setTextSize(12);
+    QCOMPARE(Profile(path).readString(ClientSettings::kSection, QStringLiteral("Textsize")), QStringLiteral("12"));
+}
+
+void ClientModelTest::spyListIsKeyedBySlot()
+{
+    ClientModelFixture f;
+    SpyListModel spies(f.model);
+    f.login(7, {});
+    f.deliver({"CMD_newplayerinfo+7+Me", "CMD_existingplayers+6+Bob", "CMD_newplayerinfo+8+Bob: the 2nd", "CMD_newplayerinfo+2+Cy"});
+    QCOMPARE(spies.rowCount(), 3);
+    QCOMPARE(spies.index(1).data().toString(), QStringLiteral("6: Bob"));
+    QCOMPARE(spies.index(1).data(SpyListModel::SlotRole).toInt(), 6);
+    QCOMPARE(spies.rowOfSlot(8), 2);
+    f.deliver("CMD_playerdisconnected+6+Bob");
+    QCOMPARE(spies.rowOfSlot(6), -1);
+    QCOMPARE(spies.spy(1).name, QStringLiteral("Bob: the 2nd"));
+    QCOMPARE(spies.spy(5).slot, 0);
 }
 
 QTEST_GUILESS_MAIN(ClientModelTest)

@@ -220,7 +220,9 @@ void DownloadTest::plainHttpOnlyWhereAllowed()
 void DownloadTest::pictureDecodedWithLibjpeg()
 {
     Tdownload window;
+    window.show();
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().size(), QSize(240, 180));
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("Label2")));
     QFile file(QStringLiteral(":/images/lobby.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray jpeg = file.readAll();

@@ -33,7 +33,10 @@ struct ModelFixture : ClientModelFixture {
 
     ModelFixture()
     {
-        QObject::connect(&model, &GameModel::gameFinished, [this](const QString &name) { tally.append(name); });
+        QObject::connect(&model, &GameModel::gameFinished, [this](const GameResult &result) {
+            tally.append((result.winner == GameResult::Winner::Me ? QStringLiteral("me") : result.winnerText)
+                         + QStringLiteral(" vs ") + result.opponents.join(QLatin1Char(',')));
+        });
         QObject::connect(&model, &GameModel::ownFiveOfAKind, [this] { ++fives; });
     }
 
@@ -68,7 +71,7 @@ struct ModelFixture : ClientModelFixture {
             {"canact", flag(model.canact())}, {"roll", flag(model.rollOffered())},
             {"rolls", QString::number(model.rolls())}, {"turn", model.turnText()},
             {"round", model.roundText()}, {"status", model.statusText()}, {"winner", model.winnerText()},
-            {"sound", sounds.value(sounds.size() - 1)}, {"line", lastLine()}, {"tally", tally.join(',')},
+            {"sound", sounds.value(sounds.size() - 1)}, {"line", lastLine()}, {"tally", tally.join(';')},
             {"fives", QString::number(fives)}, {"outcome", outcome}, {"sent", QString::fromLatin1(sent.join('|'))},
             {"bonus", QString::number(model.bonusdie()) + (model.bonusShown() ? "shown" : "")},
             {"column", columns[int(model.ownColumn())] + QString::number(model.ownColumnSeat())},
@@ -150,9 +153,11 @@ void GameModelTest::turns_data()
                                                << "status=Ann tagged ;sound=scored";
     QTest::newRow("two winners") << kSeated << "CMD_winner+Ann and Bob+x#"
                                  << "line=Ann and Bob have Won the Game!;winner=Ann and Bob have Won the Game!;"
-                                    "turn=Winner's Score Card;tally=Ann and Bob;sound=gameover";
+                                    "turn=Winner's Score Card;tally=Ann and Bob vs Ann,Cy,Klick;sound=gameover";
     QTest::newRow("own win by the announced name") << "CMD_sendlogininfo+2#CMD_newplayerinfo+2+Bo y#" << "CMD_winner+Bo y+x#"
-                                                   << "line=Bo y has Won the Game!;tally=addtomine";
+                                                   << "line=Bo y has Won the Game!;tally=me vs ";
+    QTest::newRow("an opponent whose name reads like a marker") << kSeated << "CMD_winner+addtomine+x#"
+                                                               << "tally=addtomine vs Ann,Cy,Klick";
     // ---- just watching ----
     QTest::newRow("another seat watches") << kSeated << "CMD_justwatching+3+1#" << "line=Cy is just watching;watch=0:0010";
     QTest::newRow("watch, then play") << kSeated + "CMD_justwatching+2+1#" << "CMD_justwatching+2+0#"

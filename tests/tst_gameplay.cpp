@@ -41,7 +41,7 @@ struct Player : StartForm, ChatFixture {
           }())
     {
         chat.setParameters(parameters);
-        action(QStringLiteral("PlaySounds1"))->setChecked(false);   // until the settings are read
+        chat.preferences().setPlaySounds(false);   // until the settings are read
         chat.show();
     }
 
@@ -213,7 +213,8 @@ void GamePlayTest::soloGameByClicksAndKeys()
             break;
         case 3: {
             // The zero-score question, answered No by its key, then Yes.
-            you.action(QStringLiteral("double"))->setChecked(true);
+            you.action(QStringLiteral("double"))->trigger();
+            QVERIFY(you.chat.preferences().doubleCheck());
             QVERIFY(you.roll(true));
             you.sent.clear();
             const auto faces = you.model().faces();
@@ -229,7 +230,7 @@ void GamePlayTest::soloGameByClicksAndKeys()
             }
             QCOMPARE(you.gameMessages(), QList<QByteArray>{"CMD_setscore+1+" + QByteArray::number(zero)});
             QVERIFY(TestClient::waitUntil([&] { return you.model().seat(1).cells[std::size_t(zero)] == 0; }));
-            you.action(QStringLiteral("double"))->setChecked(false);
+            you.action(QStringLiteral("double"))->trigger();
             break;
         }
         case 4:

@@ -139,6 +139,22 @@ QByteArray tallyText(qsizetype size, quint32 seed)
 QString mismatch() { return Lzrw1Error::sizeMismatch(); }
 
 // A device that fails in one chosen way.
+namespace {
+
+// The winner text of a game the local player won.
+const QString kMine;
+
+GameResult finishedGame(const QString &winner, const QStringList &opponents)
+{
+    GameResult result;
+    result.winner = winner.isNull() ? GameResult::Winner::Me : GameResult::Winner::Others;
+    result.winnerText = winner;
+    result.opponents = opponents;
+    return result;
+}
+
+} // namespace
+
 class FaultyDevice : public QIODevice {
 public:
     enum Fault { Sequential, ReadFails, WritesShort };
@@ -500,12 +516,12 @@ void TallyTest::firstGames()
     QCOMPARE(table.rowCount(), 1);
     QCOMPARE(row(table, 0), QStringList(9, QStringLiteral("0")));
 
-    table.addgame(QStringLiteral("Ann"), {QStringLiteral("Ann")});
+    table.addgame(finishedGame(QStringLiteral("Ann"), {QStringLiteral("Ann")}));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "1 0 0 0 0 0 0 0"));
-    table.addgame(TallyTable::mine(), {});
+    table.addgame(finishedGame(kMine, {}));
     table.addtomine(TallyTable::kFiveKind);
     // A shared win is nobody's alone, the local player's neither.
-    table.addgame(QStringLiteral("You and Ann"), {QStringLiteral("Ann")});
+    table.addgame(finishedGame(QStringLiteral("You and Ann"), {QStringLiteral("Ann")}));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "3 1 1 0 0 0 0 0"));
     QCOMPARE(table.rowCount(), 1);
 }
@@ -515,12 +531,12 @@ void TallyTest::gamesAgainstTalliedOpponents()
     TallyTable table = tableWith({QStringLiteral("Klot"), QStringLiteral("Ann"), QStringLiteral("Absent")});
     const QStringList present{QStringLiteral("Klot"), QStringLiteral("Stranger"), QStringLiteral("Ann")};
 
-    table.addgame(TallyTable::mine(), present);
+    table.addgame(finishedGame(kMine, present));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "1 1 0 0 0 0 0 0"));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "1 0 1 0 1 0 1 0"));
     QCOMPARE(row(table, 2), counters(QStringLiteral("Ann"), "1 0 1 0 1 0 1 0"));
 
-    table.addgame(QStringLiteral("Klot"), present);
+    table.addgame(finishedGame(QStringLiteral("Klot"), present));
     QCOMPARE(row(table, 0), counters(QStringLiteral("0"), "2 1 0 0 0 0 0 0"));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "2 1 1 0 2 1 1 0"));
     QCOMPARE(row(table, 2), counters(QStringLiteral("Ann"), "2 0 1 1 2 0 1 1"));
@@ -536,9 +552,9 @@ void TallyTest::winnerNameMatchesExactlyButLookupIgnoresCase()
     QCOMPARE(table.find(QStringLiteral("klot")), 1);
     QCOMPARE(table.find(QStringLiteral("Klo")), -1);
 
-    table.addgame(QStringLiteral("klot"), {QStringLiteral("KLOT")});
+    table.addgame(finishedGame(QStringLiteral("klot"), {QStringLiteral("KLOT")}));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "1 0 0 1 1 0 0 1"));
-    table.addgame(QStringLiteral("Klot"), {QStringLiteral("kLoT")});
+    table.addgame(finishedGame(QStringLiteral("Klot"), {QStringLiteral("kLoT")}));
     QCOMPARE(row(table, 1), counters(QStringLiteral("Klot"), "2 1 0 1 2 1 0 1"));
 }
 
@@ -548,7 +564,7 @@ void TallyTest::damagedCounterSkipsOnlyItsRow()
     table.setCell(3, 1, QStringLiteral("x7"));
     table.setCell(6, 2, QString());
     try {
-        table.addgame(QStringLiteral("Good"), {QStringLiteral("Bad"), QStringLiteral("Good")});
+        table.addgame(finishedGame(QStringLiteral("Good"), {QStringLiteral("Bad"), QStringLiteral("Good")}));
         QFAIL("a damaged counter went unnoticed");
     } catch (const TallyError &error) {
         QCOMPARE(error.text(), QStringLiteral("'x7' is not a valid integer value"));
@@ -561,7 +577,7 @@ void TallyTest::damagedCounterSkipsOnlyItsRow()
 void TallyTest::moverowKeepsRowsAligned()
 {
     TallyTable table = tableWith({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    table.addgame(QStringLiteral("C"), {QStringLiteral("C")});
+    table.addgame(finishedGame(QStringLiteral("C"), {QStringLiteral("C")}));
     table.moverow(2);
     QCOMPARE(table.rowCount(), 3);
     QCOMPARE(table.cell(0, 1), QStringLiteral("A"));
@@ -580,7 +596,7 @@ void TallyTest::moverowKeepsRowsAligned()
 void TallyTest::dumpLayout()
 {
     TallyTable table = tableWith({QStringLiteral("Klot"), QStringLiteral("B\xe9la")});
-    table.addgame(QStringLiteral("Klot"), {QStringLiteral("Klot")});
+    table.addgame(finishedGame(QStringLiteral("Klot"), {QStringLiteral("Klot")}));
     QByteArray expected = "9\r\n3\r\n0\r\nKlot\r\nB\xe9la\r\n"
                           "1\r\n1\r\n0\r\n"
                           "0\r\n1\r\n0\r\n";
@@ -653,7 +669,7 @@ void TallyTest::fileRoundTripStartsANewSession()
 
     TallyTable table = tableWith({QStringLiteral("Klot"), QStringLiteral("Ann")});
     for (int game = 0; game < 500; ++game)
-        table.addgame(game % 3 ? QStringLiteral("Klot") : TallyTable::mine(), {QStringLiteral("Klot"), QStringLiteral("Ann")});
+        table.addgame(finishedGame(game % 3 ? QStringLiteral("Klot") : kMine, {QStringLiteral("Klot"), QStringLiteral("Ann")}));
     for (int extra = 0; extra < 3000; ++extra)
         table.tally(QStringLiteral("Player %1").arg(extra));
     TallyFile::save(doit, table, path);
@@ -835,8 +851,8 @@ void TallyTest::copiesSharingTheFileKeepEachOthersChanges()
     const QString path = dir.filePath(TallyFile::fileName());
     Tlzrw1 doit;
     TallyTable start = tableWith({QStringLiteral("Klot")});
-    for (const QString &result : {QStringLiteral("Klot"), TallyTable::mine(), QStringLiteral("Klot and Ann")})
-        start.addgame(result, {QStringLiteral("Klot")});
+    for (const QString &result : {QStringLiteral("Klot"), kMine, QStringLiteral("Klot and Ann")})
+        start.addgame(finishedGame(result, {QStringLiteral("Klot")}));
     TallyFile::save(doit, start, path);
 
     TallyCopy a(path);
@@ -860,8 +876,8 @@ void TallyTest::copiesSharingTheFileKeepEachOthersChanges()
         }
         TallyCopy &copy = words[0] == QLatin1String("A") ? a : b;
         if (words[1] == QLatin1String("game")) {
-            const QString result = words[2] == QLatin1String("mine") ? TallyTable::mine() : words[2];
-            copy.table.addgame(result, words[3].split(QLatin1Char(',')));
+            const QString result = words[2] == QLatin1String("mine") ? kMine : words[2];
+            copy.table.addgame(finishedGame(result, words[3].split(QLatin1Char(','))));
         } else if (words[1] == QLatin1String("tally")) {
             copy.table.tally(words[2]);
         } else if (words[1] == QLatin1String("delete")) {
@@ -920,7 +936,7 @@ static int countGames(int games, const QString &path)
 {
     TallyCopy copy(path);
     for (int game = 0; game < games; ++game) {
-        copy.table.addgame(game % 2 ? QStringLiteral("Klot") : TallyTable::mine(), {QStringLiteral("Klot")});
+        copy.table.addgame(finishedGame(game % 2 ? QStringLiteral("Klot") : kMine, {QStringLiteral("Klot")}));
         copy.save();
     }
     // A save that found the file busy left its games for the next one.

@@ -48,11 +48,17 @@ private:
             questions_.append(question);
             return answer_;
         });
-        window_->setChecklistLoader([this] {
-            window_->setCurrentPlayers(TallyTable::opponentsAtTable(seats_, 1));
-        });
         if (show)
             window_->show();
+    }
+    // A finished game at the table of seats_, as seat 1; a null winner is the local player.
+    GameResult finishedGame(const QString &winner) const
+    {
+        GameResult result;
+        result.winner = winner.isNull() ? GameResult::Winner::Me : GameResult::Winner::Others;
+        result.winnerText = winner;
+        result.opponents = TallyTable::opponentsAtTable(seats_, 1);
+        return result;
     }
     void check(QListWidget *list, int index, Qt::CheckState state)
     {
@@ -93,11 +99,11 @@ void TallyWindowTest::firstRun()
     QCOMPARE(text(QStringLiteral("label_hisname")), QStringLiteral("XX Wins:"));
     QVERIFY(window_->problem().isEmpty());
 
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("1"));
     QCOMPARE(text(QStringLiteral("mylabel_2")), QStringLiteral("0"));
     QCOMPARE(items(window_->checklist()), (QStringList{QStringLiteral("Klot"), QStringLiteral("Ann")}));
-    window_->addgame(QStringLiteral("addtomine"));
+    window_->addgame(finishedGame(QString()));
     window_->addtomine(3);
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("2"));
     QCOMPARE(text(QStringLiteral("mylabel_2")), QStringLiteral("1"));
@@ -145,10 +151,10 @@ void TallyWindowTest::gamesShowInBothPanels()
     tallied->setCurrentRow(0);
     QCOMPARE(hisPanel(), (QStringList{"Klot's Tally", "Klot Wins:", "0", "0", "0", "0", "0", "0", "0", "0"}));
 
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
     QCOMPARE(hisPanel(), (QStringList{"Klot's Tally", "Klot Wins:", "1", "1", "0", "0", "1", "1", "0", "0"}));
-    window_->addgame(QStringLiteral("addtomine"));
-    window_->addgame(QStringLiteral("Klot and Ann"));
+    window_->addgame(finishedGame(QString()));
+    window_->addgame(finishedGame(QStringLiteral("Klot and Ann")));
     QCOMPARE(hisPanel(), (QStringList{"Klot's Tally", "Klot Wins:", "3", "1", "1", "1", "3", "1", "1", "1"}));
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("3"));
     QCOMPARE(text(QStringLiteral("mylabel_2")), QStringLiteral("1"));
@@ -177,7 +183,7 @@ void TallyWindowTest::deletingKeepsListAndTableAligned()
 {
     seats_ = {QStringLiteral("You"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
     tally({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    window_->addgame(QStringLiteral("C"));
+    window_->addgame(finishedGame(QStringLiteral("C")));
     QListWidget *tallied = list(QStringLiteral("listbox_tally"));
     answer_ = true;
 
@@ -201,8 +207,8 @@ void TallyWindowTest::deletingKeepsListAndTableAligned()
 void TallyWindowTest::restartKeepsTotalsAndStartsANewSession()
 {
     tally({QStringLiteral("Klot"), QStringLiteral("Ann")});
-    window_->addgame(QStringLiteral("Ann"));
-    window_->addgame(QStringLiteral("addtomine"));
+    window_->addgame(finishedGame(QStringLiteral("Ann")));
+    window_->addgame(finishedGame(QString()));
     window_->addtomine(3);
     open();
     QCOMPARE(items(list(QStringLiteral("listbox_tally"))), (QStringList{"Klot [x]", "Ann [x]"}));
@@ -211,7 +217,7 @@ void TallyWindowTest::restartKeepsTotalsAndStartsANewSession()
     QCOMPARE(text(QStringLiteral("mylabel_3")), QStringLiteral("1"));
     list(QStringLiteral("listbox_tally"))->setCurrentRow(1);
     QCOMPARE(hisPanel(), (QStringList{"Ann's Tally", "Ann Wins:", "2", "1", "1", "0", "0", "0", "0", "0"}));
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
     QCOMPARE(hisPanel(), (QStringList{"Ann's Tally", "Ann Wins:", "3", "1", "1", "1", "1", "0", "0", "1"}));
 }
 
@@ -233,7 +239,7 @@ void TallyWindowTest::unreadableFileIsReportedOnce()
     QVERIFY(QFile::exists(path + QStringLiteral(".bad")));
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("0"));
 
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
     window_.reset();
     QFile kept(path + QStringLiteral(".bad"));
     QVERIFY(kept.open(QIODevice::ReadOnly));
@@ -277,7 +283,7 @@ void TallyWindowTest::contentsWaitForTheFirstShow()
     // A game recorded first builds them too, with the tallied players of an earlier run.
     tally({QStringLiteral("Klot")});
     open(false);
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
     QCOMPARE(items(list(QStringLiteral("listbox_tally"))), QStringList{QStringLiteral("Klot [x]")});
     QCOMPARE(items(window_->checklist()), (QStringList{QStringLiteral("Klot [x]"), QStringLiteral("Ann")}));
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("2"));
@@ -291,10 +297,10 @@ void TallyWindowTest::copiesInOneDirectoryShowEachOthersChanges()
     open();
     std::swap(window_, other);
     tally({QStringLiteral("Klot"), QStringLiteral("Ann")});
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
 
     std::swap(window_, other);
-    window_->addgame(QStringLiteral("addtomine"));
+    window_->addgame(finishedGame(QString()));
     // Its own game counted against no one it tallied; the other copy's opponents and game show.
     QCOMPARE(text(QStringLiteral("mylabel_1")), QStringLiteral("2"));
     QCOMPARE(text(QStringLiteral("mylabel_2")), QStringLiteral("1"));
@@ -310,7 +316,7 @@ void TallyWindowTest::copiesInOneDirectoryShowEachOthersChanges()
     // Ann has left the table, so this copy's next game does not bring her back.
     std::swap(window_, other);
     seats_[3] = QStringLiteral("<Waiting>");
-    window_->addgame(QStringLiteral("Klot"));
+    window_->addgame(finishedGame(QStringLiteral("Klot")));
     QCOMPARE(items(tallied), QStringList{"Klot [x]"});
     QCOMPARE(items(window_->checklist()), QStringList{"Klot [x]"});
     QCOMPARE(hisPanel(), (QStringList{"Klot's Tally", "Klot Wins:", "2", "2", "0", "0", "1", "1", "0", "0"}));

@@ -47,11 +47,4 @@ inline const QString isSpying = QStringLiteral(" is spying.");
 inline const QString disconnected = QStringLiteral(" disconnected.");
 inline const QString hasLeft = QStringLiteral(" has left.");
 
-inline const QString defaultPhrases[11] = {
-    QString(),
-    QStringLiteral("Way To Go!"), QStringLiteral("Good One!"), QStringLiteral("Nice Try!"),
-    QStringLiteral("Excellent!"), QStringLiteral("Brilliant!"), QStringLiteral("Wow, WTG!"),
-    QStringLiteral("Thanks!"), QStringLiteral("Way To Go Teamie!"), QStringLiteral("Good Game Everyone!"),
-    QStringLiteral("See ya!")};
-
 } // namespace ClientText

@@ -13,7 +13,8 @@
 #include "session/clientcommands.h"
 #include "session/gamemodel.h"
 #include "client/scorecardview.h"
-#include "host/tserver.h"
+#include "host/hostcontrols.h"
+#include "session/preferences.h"
 #include "rules/scoring.h"
 #include "ui/clickablelabel.h"
 #include "windows/tgamestartform.h"
@@ -36,8 +37,9 @@ QString keyText(const QKeySequence &keys)
 
 } // namespace
 
-GameControls::GameControls(GameModel &model, ClientCommands &commands, const Parts &parts, QObject *parent)
-    : QObject(parent), model_(model), commands_(commands), parts_(parts)
+GameControls::GameControls(GameModel &model, ClientCommands &commands, const Preferences &preferences,
+                           const Parts &parts, QObject *parent)
+    : QObject(parent), model_(model), commands_(commands), preferences_(preferences), parts_(parts)
 {
     boardView_ = new BoardView(model_, parts_.board, parts_.card, this);
     cardView_ = new ScoreCardView(model_, parts_.card, this);
@@ -45,15 +47,15 @@ GameControls::GameControls(GameModel &model, ClientCommands &commands, const Par
     addKeys();
 }
 
-void GameControls::setWindows(TServer *server, Tgamestartform *gamestart)
+void GameControls::setWindows(HostControls *host, Tgamestartform *gamestart)
 {
-    server_ = server;
+    host_ = host;
     if (gamestart_)
         disconnect(gamestart_, nullptr, this, nullptr);
     gamestart_ = gamestart;
     if (!gamestart)
         return;
-    gamestart->setServer(server);
+    gamestart->setHost(host);
     connect(gamestart, &Tgamestartform::startRequested, this, &GameControls::startgame);
     connect(gamestart, &Tgamestartform::closedWithoutStart, this, [this] {
         // Otherwise the hosting copy would have no start button until a game ended.
@@ -188,8 +190,7 @@ void GameControls::dice1Click(int die)
 
 void GameControls::score1_1Click(int category)
 {
-    const bool check = parts_.doubleCheck && parts_.doubleCheck->isChecked();
-    if (commands_.chooseCategory(category, check) == ClientCommands::Outcome::AskFirst)
+    if (commands_.chooseCategory(category, preferences_.doubleCheck()) == ClientCommands::Outcome::AskFirst)
         askZeroScore(category);
     focusChat();
 }
@@ -258,8 +259,8 @@ void GameControls::label_playername1ContextPopup(int seat)
 
 void GameControls::RemoveFromGame1Click()
 {
-    if (model_.ishost() && server_ && game::isSeat(popupSeat_) && popupSeat_ != model_.myseat())
-        server_->disconnectsock(popupSeat_);
+    if (model_.ishost() && host_ && game::isSeat(popupSeat_) && popupSeat_ != model_.myseat())
+        host_->disconnectsock(popupSeat_);
 }
 
 void GameControls::SettoJustWatch1Click()

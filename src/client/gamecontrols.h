@@ -7,13 +7,14 @@
 class BoardView;
 class ClientCommands;
 class GameModel;
+class HostControls;
+class Preferences;
 class QAction;
 class QMainWindow;
 class QMenu;
 class QMessageBox;
 class QWidget;
 class ScoreCardView;
-class TServer;
 class Tgamestartform;
 
 // The game's side of the main window: the board and card views, and what the user's clicks
@@ -36,13 +37,14 @@ public:
         QMenu *popupKick = nullptr;
         QAction *startGame = nullptr;   // StartGame1
         QAction *justWatch = nullptr;   // JustWatch1
-        QAction *doubleCheck = nullptr; // double
     };
 
-    GameControls(GameModel &model, ClientCommands &commands, const Parts &parts, QObject *parent = nullptr);
+    // The preferences say whether a zero score is asked about first.
+    GameControls(GameModel &model, ClientCommands &commands, const Preferences &preferences, const Parts &parts,
+                 QObject *parent = nullptr);
 
     // The in-process host (hosting copy) and the start options window; either may be missing.
-    void setWindows(TServer *server, Tgamestartform *gamestart);
+    void setWindows(HostControls *host, Tgamestartform *gamestart);
 
     // ---- board and turns ----
     void button_startClick();
@@ -79,10 +81,11 @@ private:
 
     GameModel &model_;
     ClientCommands &commands_;
+    const Preferences &preferences_;
     Parts parts_;
     BoardView *boardView_ = nullptr;
     ScoreCardView *cardView_ = nullptr;
-    TServer *server_ = nullptr;
+    HostControls *host_ = nullptr;
     QPointer<Tgamestartform> gamestart_;
     bool gamestartPlaced_ = false;
     QPointer<QMessageBox> zeroBox_;

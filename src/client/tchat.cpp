@@ -13,6 +13,7 @@
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
+#include "session/clientsettings.h"
 #include "rules/dicerandom.h"
 #include "ui/desktopcolor.h"
 #include "ui/windowkeys.h"
@@ -30,9 +31,8 @@ Tchat::Tchat(QWidget *parent)
     : QMainWindow(parent), mutex_("morvello")
 {
     setObjectName(QStringLiteral("chat"));
-    connection_ = new ClientConnection(this);
-    model_ = new GameModel(this);
-    commands_ = std::make_unique<ClientCommands>(*model_, *connection_);
+    session_ = new ClientSession(ClientSettings::path(), this);
+    model_ = &session_->model();
     openAddress = [](const QString &address) { return QDesktopServices::openUrl(QUrl(address)); };
 
     buildWindow();
@@ -44,35 +44,30 @@ Tchat::Tchat(QWidget *parent)
     parts.popupKick = popup_kick;
     parts.startGame = StartGame1;
     parts.justWatch = JustWatch1;
-    parts.doubleCheck = double1;
-    game_ = new GameControls(*model_, *commands_, parts, this);
+    game_ = new GameControls(*model_, session_->commands(), session_->preferences(), parts, this);
     connectModel();
     connectSettings();
-
-    connect(connection_, &ClientConnection::connected, this, &Tchat::sockConnected);
-    connect(connection_, &ClientConnection::closed, this, &Tchat::sockInfo);
-    connect(connection_, &ClientConnection::connectFailed, this, &Tchat::connectFailed);
-    connect(connection_, &ClientConnection::inputTooLong, this, [this] {
-        addlinetochat(ClientText::inputTooLong.arg(MessageFramer::kMaxPending / 1024), kBlue);
-    });
-    connect(connection_, &ClientConnection::entryTaken, model_, &GameModel::apply);
-    connect(connection_, &ClientConnection::ticked, this, &Tchat::tick);
-    connect(connection_, &ClientConnection::sent, this, &Tchat::messageSent);
+    connectSession();
 
     DiceRandom::seedOnce();
 }
 
 Tchat::~Tchat()
 {
-    // The connection outlives this part of the window while the base class tears down its
+    // The session outlives this part of the window while the base class tears down its
     // children; nothing it reports then may reach the handlers.
-    disconnect(connection_, nullptr, this, nullptr);
+    disconnect(session_, nullptr, this, nullptr);
+    disconnect(&session_->connection(), nullptr, this, nullptr);
     disconnect(model_, nullptr, this, nullptr);
+    disconnect(&session_->preferences(), nullptr, this, nullptr);
 }
 
 void Tchat::setWindows(const TchatWindows &windows)
 {
     windows_ = windows;
+    session_->setHost(windows.server);
+    if (windows.spylist)
+        windows.spylist->setModel(&session_->spies());
     game_->setWindows(windows.server, windows.gamestart);
     connectTally();
     connectSideWindows();
@@ -114,11 +109,6 @@ QLabel *Tchat::label(const QString &name) const
 QColor Tchat::toColor(ColorText::Value value)
 {
     return DesktopColor::toColor(value);
-}
-
-void Tchat::tick()
-{
-    connection_->setTicksWanted(commands_->tick());
 }
 
 void Tchat::ScrollChatOff1Click(bool checked)

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QQueue>
@@ -16,11 +15,11 @@
 #include "session/chatlinks.h"
 #include "session/clientcommands.h"
 #include "session/clientconnection.h"
+#include "session/clientsession.h"
 #include "session/gamemodel.h"
+#include "session/preferences.h"
 #include "common/namedmutex.h"
 #include "client/gamecontrols.h"
-#include "common/profile.h"
-#include "session/clientsettings.h"
 #include "ui/soundplayer.h"
 
 class QAction;
@@ -31,7 +30,7 @@ class QMessageBox;
 class QTcpSocket;
 class ChatInput;
 class ChatView;
-class TServer;
+class HostControls;
 class Tabout;
 class Tdownload;
 class Tgamestartform;
@@ -46,7 +45,7 @@ struct TchatWindows {
     Ttallylist *tally = nullptr;
     Tabout *about = nullptr;
     Thelp *help = nullptr;
-    TServer *server = nullptr;
+    HostControls *server = nullptr;
     Tspylist *spylist = nullptr;
     Tgamestartform *gamestart = nullptr;
     Tphrases *phrases = nullptr;
@@ -54,9 +53,10 @@ struct TchatWindows {
 };
 
 // The main window and its wiring. The game lives in the session: the connection takes
-// the host's messages one per tick to the model, the views show what the model holds, and
-// what the user asks for goes through the commands. The handler names of the game stay here
-// as short forwards, so they can be found by name.
+// the host's messages one per tick to the model, the views show what the model and the
+// preferences hold, and what the user asks for goes through the commands and the
+// preferences. The handler names of the game stay here as short forwards, so they can be
+// found by name.
 class Tchat : public QMainWindow {
     Q_OBJECT
 
@@ -71,23 +71,25 @@ public:
     // first shown.
     void setParameters(const QStringList &parameters) { parameters_ = parameters; }
 
-    const GameModel &model() const { return *model_; }
-    ClientCommands &commands() { return *commands_; }
-    ClientConnection &connection() { return *connection_; }
+    ClientSession &session() const { return *session_; }
+    const GameModel &model() const { return session_->model(); }
+    ClientCommands &commands() { return session_->commands(); }
+    ClientConnection &connection() { return session_->connection(); }
+    Preferences &preferences() const { return session_->preferences(); }
 
     // ---- start-up and connection (tchatconnection.cpp) ----
 
     void processparams();
-    void hostpress();
-    void joinpress();
-    void sendloginfo() { commands_->sendloginfo(); }
+    void hostpress() { session_->hostpress(); }
+    void joinpress() { session_->joinpress(); }
+    void sendloginfo() { session_->commands().sendloginfo(); }
 
-    void receiveBytes(QByteArrayView bytes) { connection_->receiveBytes(bytes); }
-    void Timer1Timer() { connection_->Timer1Timer(); }
-    const QQueue<QByteArray> &receivedlist() const { return connection_->receivedlist(); }
-    bool timer1Active() const { return connection_->timer1Active(); }
-    QTcpSocket *sock() const { return connection_->sock(); }
-    QTcpSocket *sock11() const { return sock11_; }
+    void receiveBytes(QByteArrayView bytes) { connection().receiveBytes(bytes); }
+    void Timer1Timer() { connection().Timer1Timer(); }
+    const QQueue<QByteArray> &receivedlist() const { return session_->connection().receivedlist(); }
+    bool timer1Active() const { return session_->connection().timer1Active(); }
+    QTcpSocket *sock() const { return session_->connection().sock(); }
+    QTcpSocket *sock11() const { return session_->sock11(); }
 
     // ---- chat and roster (tchatchat.cpp, tchatroster.cpp) ----
 
@@ -96,10 +98,7 @@ public:
     void b_phrase1Click(int button);
     void PhraseList1Click();
     void Copy1Click();
-    // The phrase of a button, kept as a property beside its tooltip (which holds it escaped).
-    static constexpr const char *kPhraseProperty = "phrase";
-    QString phraseOf(int button) const;
-    void setPhrase(int button, const QString &phrase);
+    QString phraseOf(int button) const { return preferences().phrase(button); }
 
     // ---- the game (gamecontrols.cpp, boardview.cpp, scorecardview.cpp) ----
 
@@ -124,9 +123,9 @@ public:
     // The desktop colour of a colour value of the chat or the settings.
     static QColor toColor(ColorText::Value value);
     // Reads the settings file (at "You are Connected.") and writes the five keys back.
-    void loadinifile();
-    void saveinifile();
-    int textSize() const;
+    void loadinifile() { preferences().load(); }
+    void saveinifile() { preferences().save(); }
+    int textSize() const { return preferences().textSize(); }
     void PlaySounds1Click();
     void doubleClick();
     void TextColor1Click();
@@ -142,8 +141,8 @@ public:
     // Fills the tally window's "Players In Current Game" with the other seated players.
     void loadchecklist();
     void ViewTally1Click();
-    // A game has ended; the tally records it under this name ("addtomine" for the user's win).
-    void recordGameResult(const QString &tallyName);
+    // A game has ended; the tally records who won against whom.
+    void recordGameResult(const GameResult &result);
     void countOwnFiveOfAKind();
 
     // Opens a web or mail address in the desktop's program for it; replaceable for tests.
@@ -172,14 +171,14 @@ private:
     void buildMenus();
 
     // ---- connection (tchatconnection.cpp) ----
-    void connectSockTo(const QString &address);
-    void openSock(const QHostAddress &address);
-    void sockConnected();
+    void connectSession();
+    void starting(ClientSession::Mode mode);
+    void hosting(quint16 port);
+    // The chat lines (and for some a message box) that say why a start failed.
+    void startFailed(const ClientSession::StartFailure &failure);
     void sockInfo();
-    void connectFailed(const QString &errorText);
     void gamefull();
     void showMessage(const QString &text);
-    void tick();
     // The chat line that tells the hosting player how others join this game.
     static QString joinHint(quint16 port);
 
@@ -195,16 +194,12 @@ private:
     void connectSettings();
     void connectSideWindows();
     void showTextSize(int size);
-    void applyPhrases(const QStringList &phrases);
+    void showColors();
+    void showSwitches();
+    void showPhrases();
     // A solo start offers the lobby in its window beside the game's.
     void showLobbyOffer();
-    // The five settings as the menus hold them now.
-    ClientSettings currentSettings() const;
-    // Writes keys of the settings file; the first failure of the run is told in the chat. A key
-    // whose value this copy has not changed since it last read or wrote it is written only
-    // where the file lacks it, so a change another copy made meanwhile is kept.
-    void writeSettings(const Profile::Entries &entries);
-    void rememberSettings(const Profile::Entries &entries);
+    void offerLobbyNow();
 
     // ---- menus ----
     // Both "Scroll Chat Off" entries share one state; checked is the new state of the one chosen.
@@ -218,23 +213,17 @@ private:
 
     TchatWindows windows_;
     QStringList parameters_;
-    QString hostaddress_;
-    bool solo_ = false;
     bool shownOnce_ = false;
+    bool lobbyOfferDue_ = false;
 
     NamedMutex mutex_;
     SoundPlayer sounds_;
 
-    ClientConnection *connection_ = nullptr;
+    ClientSession *session_ = nullptr;
     GameModel *model_ = nullptr;
-    std::unique_ptr<ClientCommands> commands_;
     GameControls *game_ = nullptr;
-    QTcpSocket *sock11_ = nullptr;
     QPointer<QMessageBox> fullBox_;
     bool fullSeen_ = false;
-    bool settingsProblemTold_ = false;
-    // The settings file's keys with the values this copy last read or wrote.
-    QHash<QString, QString> settingsKnown_;
 
     ChatView *mainchat = nullptr;
     ChatInput *mychat = nullptr;

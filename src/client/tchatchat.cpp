@@ -4,7 +4,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QToolButton>
 #include <cstdio>
 
 #include "client/chatpanel.h"
@@ -35,28 +34,13 @@ void Tchat::addlinetochat(const QString &text, const QColor &color)
 
 void Tchat::sendit()
 {
-    if (commands_->sendit(mychat->text()))
+    if (commands().sendit(mychat->text()))
         mychat->clear();
-}
-
-QString Tchat::phraseOf(int button) const
-{
-    const auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button));
-    return b ? b->property(kPhraseProperty).toString() : QString();
-}
-
-void Tchat::setPhrase(int button, const QString &phrase)
-{
-    if (auto *b = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(button))) {
-        b->setProperty(kPhraseProperty, phrase);
-        b->setToolTip(PlainText::toolTip(phrase));
-    }
 }
 
 void Tchat::b_phrase1Click(int button)
 {
-    if (commands_->phrase(phraseOf(button)) == ClientCommands::Outcome::Sent)
-        connection_->setTicksWanted(true);
+    session_->sendPhrase(button);
     mychat->setFocus();
 }
 
@@ -64,8 +48,7 @@ void Tchat::PhraseList1Click()
 {
     if (!windows_.phrases)
         return;
-    for (int n = 1; n <= ClientCommands::kPhrases; ++n)
-        windows_.phrases->phrase(n)->setText(phraseOf(n));
+    windows_.phrases->showPhrases(preferences().phrases());
     showSideWindow(windows_.phrases);
 }
 

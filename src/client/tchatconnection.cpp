@@ -8,127 +8,91 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QNetworkInterface>
-#include <QTcpSocket>
-#include <utility>
+#include <QTimer>
 
 #include "client/clienttexts.h"
-#include "session/hostlookup.h"
 #include "common/environment.h"
-#include "host/tserver.h"
 #include "protocol/catalogue.h"
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
-namespace {
-
-// Idle connection that a multi-player copy keeps beside the game's own.
-constexpr quint16 kSideConnectionPort = 9001;
-
-} // namespace
+void Tchat::connectSession()
+{
+    ClientConnection *connection = &session_->connection();
+    connect(connection, &ClientConnection::closed, this, &Tchat::sockInfo);
+    connect(connection, &ClientConnection::inputTooLong, this, [this] {
+        addlinetochat(ClientText::inputTooLong.arg(MessageFramer::kMaxPending / 1024), kBlue);
+    });
+    connect(connection, &ClientConnection::sent, this, &Tchat::messageSent);
+    connect(session_, &ClientSession::starting, this, &Tchat::starting);
+    connect(session_, &ClientSession::hosting, this, &Tchat::hosting);
+    connect(session_, &ClientSession::startFailed, this, &Tchat::startFailed);
+    connect(session_, &ClientSession::startFailed, this, &Tchat::offerLobbyNow);
+    connect(model_, &GameModel::ownLogin, this, &Tchat::offerLobbyNow);
+}
 
 void Tchat::processparams()
 {
-    StartGame1->setEnabled(false);
-    commands_->setLoginName(QString());
-
-    if (parameters_.isEmpty()) {
-        addlinetochat(ClientText::loadingSolo, kBlue);
-        showLobbyOffer();
-        hostaddress_ = QStringLiteral("127.0.0.1");
-        model_->setMyname(QStringLiteral("You"));
-        solo_ = true;
-        hostpress();
-        return;
-    }
-
-    addlinetochat(ClientText::loadingMulti, kBlue);
-    if (parameters_.size() < 3)
-        return;
-    model_->setMyname(parameters_.at(0));
-    hostaddress_ = parameters_.at(1);
-    if (parameters_.at(2) == QLatin1String("true")) {
-        hostpress();
-        if (!model_->ishost())
-            return;  // the listener could not start; nothing else is opened
-    } else {
-        joinpress();
-    }
-
-    sock11_ = new QTcpSocket(this);
-    sock11_->setObjectName(QStringLiteral("Sock11"));
-    sock11_->connectToHost(QHostAddress(QHostAddress::LocalHost), kSideConnectionPort);
+    session_->processparams(parameters_);
 }
 
-void Tchat::hostpress()
+void Tchat::starting(ClientSession::Mode mode)
 {
-    QString error;
-    const quint16 port = Environment::gamePort();
-    const QHostAddress everywhere = solo_ ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::AnyIPv4);
-    if (!windows_.server || !windows_.server->startListening(&error, port, everywhere)) {
-        if (error.isEmpty())
-            error = QStringLiteral("Listen - Error Starting Listen");
-        showMessage(error);
-        if (error == QLatin1String("Listen - Error Binding Socket")) {
-            addlinetochat(ClientText::portInUse.arg(port), kBlue);
-            addlinetochat(ClientText::pickAnotherPort.arg(port == 65535 ? port - 1 : port + 1), kBlue);
-        } else {
-            addlinetochat(ClientText::cannotListen.arg(port).arg(error), kBlue);
-        }
+    StartGame1->setEnabled(false);
+    if (mode != ClientSession::Mode::Solo) {
+        addlinetochat(ClientText::loadingMulti, kBlue);
         return;
     }
-    if (!solo_)
+    addlinetochat(ClientText::loadingSolo, kBlue);
+    // The game's window and its connection come first; the offer follows once the game is
+    // connected, or could not be.
+    lobbyOfferDue_ = true;
+}
+
+void Tchat::offerLobbyNow()
+{
+    if (!lobbyOfferDue_)
+        return;
+    lobbyOfferDue_ = false;
+    QTimer::singleShot(0, this, &Tchat::showLobbyOffer);
+}
+
+void Tchat::hosting(quint16 port)
+{
+    if (session_->mode() != ClientSession::Mode::Solo)
         addlinetochat(joinHint(port), kBlue);
-    commands_->setLoginName(model_->myname());
-    model_->setIshost(true);
     if (windows_.spylist)
-        windows_.spylist->setServer(windows_.server);
-    // The host keeps slot 1 for this exact endpoint, so a stranger who connects while the
-    // hosting copy starts cannot take the host's seat.
-    if (connection_->bindLocal(QHostAddress(QHostAddress::LocalHost)))
-        windows_.server->setHostClient(connection_->localAddress(), connection_->localPort());
-    openSock(QHostAddress(QHostAddress::LocalHost));
+        windows_.spylist->setHost(windows_.server);
     StartGame1->setEnabled(true);
-    model_->noteStartOffered(true);
 }
 
-void Tchat::joinpress()
+void Tchat::startFailed(const ClientSession::StartFailure &failure)
 {
-    commands_->setLoginName(model_->myname());
-    connectSockTo(hostaddress_);
-    StartGame1->setEnabled(false);
-}
-
-void Tchat::connectSockTo(const QString &address)
-{
-    HostLookup::resolve(address, this, [this, address](const QHostAddress &found) {
-        if (!found.isNull()) {
-            openSock(found);
-        } else if (!address.isEmpty() && address.at(0).isDigit()) {
-            addlinetochat(ClientText::couldNotConnect.arg(address, ClientText::invalidAddress), kBlue);
-        } else {
-            showMessage(ClientText::lookupFailed);
-            addlinetochat(ClientText::hostNotFound.arg(address).arg(Environment::gamePort()).arg(model_->myname()),
-                          kBlue);
-        }
-    });
-}
-
-void Tchat::openSock(const QHostAddress &address)
-{
-    connection_->open(address, Environment::gamePort());
-}
-
-void Tchat::sockConnected()
-{
-    if (model_->ishost() && windows_.server)
-        windows_.server->setHostClient(connection_->localAddress(), connection_->localPort());
-}
-
-void Tchat::connectFailed(const QString &errorText)
-{
-    // Otherwise the loading line would stand for ever.
-    addlinetochat(ClientText::couldNotConnect.arg(hostaddress_, errorText), kBlue);
-    addlinetochat(ClientText::checkHost.arg(Environment::gamePort()), kBlue);
+    using Kind = ClientSession::StartFailure::Kind;
+    switch (failure.kind) {
+    case Kind::PortInUse:
+        showMessage(failure.detail);
+        addlinetochat(ClientText::portInUse.arg(failure.port), kBlue);
+        addlinetochat(ClientText::pickAnotherPort.arg(failure.port == 65535 ? failure.port - 1 : failure.port + 1),
+                      kBlue);
+        return;
+    case Kind::CannotListen:
+        showMessage(failure.detail);
+        addlinetochat(ClientText::cannotListen.arg(failure.port).arg(failure.detail), kBlue);
+        return;
+    case Kind::InvalidAddress:
+        addlinetochat(ClientText::couldNotConnect.arg(failure.address, ClientText::invalidAddress), kBlue);
+        return;
+    case Kind::HostNotFound:
+        showMessage(ClientText::lookupFailed);
+        addlinetochat(ClientText::hostNotFound.arg(failure.address).arg(failure.port).arg(model_->myname()), kBlue);
+        return;
+    case Kind::ConnectFailed:
+        // Otherwise the loading line would stand for ever.
+        addlinetochat(ClientText::couldNotConnect.arg(failure.address, failure.detail), kBlue);
+        addlinetochat(ClientText::checkHost.arg(failure.port), kBlue);
+        return;
+    }
 }
 
 QString Tchat::joinHint(quint16 port)
@@ -156,7 +120,7 @@ void Tchat::sockInfo()
     // seen before the window goes.
     if (fullBox_ || fullSeen_)
         return;
-    for (const QByteArray &entry : connection_->receivedlist()) {
+    for (const QByteArray &entry : receivedlist()) {
         const std::optional<wire::Entry> command = wire::readEntry(entry);
         if (command && command->word == wire::Word::full) {
             gamefull();

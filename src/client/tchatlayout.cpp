@@ -130,7 +130,6 @@ void Tchat::buildWindow()
     logo->setCursor(Qt::PointingHandCursor);
     buildScorecard(panel)->setGeometry(535, 1, 281, 426);
     buildBoard(panel)->setGeometry(1, 1, 533, 312);
-    adjustSize();
     resize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
 }
 
@@ -306,8 +305,6 @@ void Tchat::buildPhraseButtons(QWidget *parent)
         auto *button = new QToolButton(parent);
         button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         button->setGeometry(kPhraseLeft[(n - 1) % 5], kPhraseTop[(n - 1) / 5], 25, 19);
-        button->setProperty(kPhraseProperty, ClientText::defaultPhrases[n]);
-        button->setToolTip(PlainText::toolTip(ClientText::defaultPhrases[n]));
         button->setIcon(Pictures::pixmap(QStringLiteral(":/images/phrase/%1.png").arg(n)));
         button->setIconSize(QSize(25, 19));
         button->setCursor(Qt::PointingHandCursor);

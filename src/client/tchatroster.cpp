@@ -5,11 +5,9 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QListWidget>
 
 #include <algorithm>
 
-#include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
 void Tchat::connectModel()
@@ -18,7 +16,6 @@ void Tchat::connectModel()
             [this](const QString &text, ColorText::Value color) { addlinetochat(text, toColor(color)); });
     connect(model_, &GameModel::sound, this, &Tchat::playsounds);
     connect(model_, &GameModel::rosterChanged, this, &Tchat::showRoster);
-    connect(model_, &GameModel::loginAsked, this, &Tchat::sendloginfo);
     connect(model_, &GameModel::gameFull, this, &Tchat::gamefull);
     connect(model_, &GameModel::gameFinished, this, &Tchat::recordGameResult);
     connect(model_, &GameModel::ownFiveOfAKind, this, &Tchat::countOwnFiveOfAKind);
@@ -57,13 +54,5 @@ void Tchat::showRoster()
         name->setText(s.name);
         name->setToolTip(PlainText::toolTip(s.computerName));
         markWatching(name, label(QStringLiteral("image_eyes%1").arg(seat)), s.watching);
-    }
-    if (windows_.spylist) {
-        QListWidget *spys = windows_.spylist->listbox_spys();
-        spys->clear();
-        for (const SpectatorView &spy : model_->spectators()) {
-            auto *item = new QListWidgetItem(GameModel::spyEntry(spy.slot, spy.name), spys);
-            item->setData(Qt::UserRole, spy.slot);
-        }
     }
 }

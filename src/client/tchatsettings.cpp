@@ -10,12 +10,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
+#include <QToolButton>
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
-#include "session/clientsettings.h"
 #include "ui/clickablelabel.h"
 #include "ui/desktopcolor.h"
+#include "ui/plaintext.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tphrases.h"
@@ -40,38 +41,46 @@ void Tchat::connectSettings()
         return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
     connect(PlaySounds1, &QAction::triggered, this, &Tchat::PlaySounds1Click);
-    connect(findChild<QAction *>(QStringLiteral("double")), &QAction::triggered, this, &Tchat::doubleClick);
+    connect(double1, &QAction::triggered, this, &Tchat::doubleClick);
     connect(findChild<QAction *>(QStringLiteral("TextColor1")), &QAction::triggered, this, &Tchat::TextColor1Click);
     connect(findChild<QAction *>(QStringLiteral("ActionColor1")), &QAction::triggered, this,
             &Tchat::ActionColor1Click);
-    for (int size : kTextSizes) {
-        QAction *entry = findChild<QAction *>(QStringLiteral("N%1").arg(size));
-        connect(entry, &QAction::triggered, this, [this, entry] { N14Click(entry->property("Tag").toInt()); });
-    }
+    for (int size : kTextSizes)
+        connect(findChild<QAction *>(QStringLiteral("N%1").arg(size)), &QAction::triggered, this,
+                [this, size] { N14Click(size); });
     if (auto *logo = findChild<ClickableLabel *>(QStringLiteral("Image4")))
         connect(logo, &ClickableLabel::clicked, this, &Tchat::Image4Click);
-    connect(model_, &GameModel::ownLogin, this, &Tchat::loadinifile);
-    showTextSize(textSize());
-    rememberSettings(currentSettings().entries());
+
+    Preferences *preferences = &session_->preferences();
+    connect(preferences, &Preferences::textSizeChanged, this, &Tchat::showTextSize);
+    connect(preferences, &Preferences::colorsChanged, this, &Tchat::showColors);
+    connect(preferences, &Preferences::switchesChanged, this, &Tchat::showSwitches);
+    connect(preferences, &Preferences::phrasesChanged, this, &Tchat::showPhrases);
+    connect(preferences, &Preferences::saveFailed, this, [this](const QString &path, const QString &reason) {
+        const QFileInfo file(path);
+        addlinetochat(QStringLiteral("Your settings could not be saved: the file %1 in %2 could not be written (%3).")
+                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
+                      kBlue);
+    });
+    showTextSize(preferences->textSize());
+    showColors();
+    showSwitches();
+    showPhrases();
 }
 
 void Tchat::connectSideWindows()
 {
     if (windows_.phrases)
-        connect(windows_.phrases, &Tphrases::phrasesDone, this, &Tchat::applyPhrases, Qt::UniqueConnection);
+        connect(windows_.phrases, &Tphrases::phrasesDone, &session_->preferences(), &Preferences::setPhrases,
+                Qt::UniqueConnection);
     if (windows_.download)
         connect(windows_.download, &Tdownload::exitRequested, this, &QWidget::close, Qt::UniqueConnection);
 }
 
 void Tchat::playsounds(const QString &name)
 {
-    if (PlaySounds1->isChecked())
+    if (preferences().playSounds())
         sounds_.play(name);
-}
-
-int Tchat::textSize() const
-{
-    return mainchat->font().pointSize();
 }
 
 void Tchat::showTextSize(int size)
@@ -84,99 +93,55 @@ void Tchat::showTextSize(int size)
         findChild<QAction *>(QStringLiteral("N%1").arg(entry))->setChecked(entry == size);
 }
 
-void Tchat::loadinifile()
+void Tchat::showColors()
 {
-    const ClientSettings settings = ClientSettings::read(Profile(ClientSettings::path()));
-    showTextSize(settings.textSize);
-    commands_->textColor = settings.textColor;
-    commands_->actionColor = settings.actionColor;
-    setTextColour(mychat, toColor(settings.textColor));
-    for (int n = 1; n <= ClientSettings::kPhrases; ++n) {
-        if (!settings.phrases[std::size_t(n)].isEmpty())
-            setPhrase(n, settings.phrases[std::size_t(n)]);
+    setTextColour(mychat, toColor(preferences().textColor()));
+}
+
+void Tchat::showSwitches()
+{
+    PlaySounds1->setChecked(preferences().playSounds());
+    double1->setChecked(preferences().doubleCheck());
+}
+
+void Tchat::showPhrases()
+{
+    for (int n = 1; n <= Preferences::kPhrases; ++n) {
+        if (auto *button = findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(n)))
+            button->setToolTip(PlainText::toolTip(preferences().phrase(n)));
     }
-    PlaySounds1->setChecked(settings.playSounds);
-    findChild<QAction *>(QStringLiteral("double"))->setChecked(settings.doubleCheck);
-    rememberSettings(currentSettings().entries() + ClientSettings::phraseEntries(settings.phrases));
-}
-
-ClientSettings Tchat::currentSettings() const
-{
-    ClientSettings settings;
-    settings.textSize = textSize();
-    settings.textColor = commands_->textColor;
-    settings.actionColor = commands_->actionColor;
-    settings.playSounds = PlaySounds1->isChecked();
-    settings.doubleCheck = findChild<QAction *>(QStringLiteral("double"))->isChecked();
-    return settings;
-}
-
-void Tchat::saveinifile()
-{
-    writeSettings(currentSettings().entries());
-}
-
-void Tchat::rememberSettings(const Profile::Entries &entries)
-{
-    for (const auto &[key, value] : entries)
-        settingsKnown_.insert(key, value);
-}
-
-void Tchat::writeSettings(const Profile::Entries &entries)
-{
-    Profile::Entries changed;
-    Profile::Entries unchanged;
-    for (const auto &entry : entries) {
-        const auto known = settingsKnown_.constFind(entry.first);
-        (known != settingsKnown_.cend() && *known == entry.second ? unchanged : changed).append(entry);
-    }
-    Profile profile(ClientSettings::path());
-    if (profile.write(ClientSettings::kSection, changed, unchanged)) {
-        rememberSettings(entries);
-        return;
-    }
-    if (settingsProblemTold_)
-        return;
-    settingsProblemTold_ = true;
-    const QFileInfo file(profile.path());
-    addlinetochat(QStringLiteral("Your settings could not be saved: the file %1 in %2 could not be written (%3).")
-                      .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), profile.errorString()),
-                  kBlue);
 }
 
 void Tchat::PlaySounds1Click()
 {
-    saveinifile();
+    preferences().setPlaySounds(!preferences().playSounds());
 }
 
 void Tchat::doubleClick()
 {
-    saveinifile();
+    preferences().setDoubleCheck(!preferences().doubleCheck());
 }
 
 void Tchat::TextColor1Click()
 {
-    const std::optional<QColor> chosen = chooseColor(toColor(commands_->textColor), QStringLiteral("Text Color"));
-    if (!chosen)
-        return;
-    commands_->textColor = DesktopColor::fromColor(*chosen);
-    setTextColour(mychat, *chosen);
-    saveinifile();
+    const std::optional<QColor> chosen = chooseColor(toColor(preferences().textColor()), QStringLiteral("Text Color"));
+    if (chosen)
+        preferences().setTextColor(DesktopColor::fromColor(*chosen));
 }
 
 void Tchat::ActionColor1Click()
 {
-    const std::optional<QColor> chosen = chooseColor(toColor(commands_->actionColor), QStringLiteral("Action Color"));
+    const std::optional<QColor> chosen =
+        chooseColor(toColor(preferences().actionColor()), QStringLiteral("Action Color"));
     if (chosen)
-        commands_->actionColor = DesktopColor::fromColor(*chosen);
-    // Written whether the user chose or cancelled.
-    saveinifile();
+        preferences().setActionColor(DesktopColor::fromColor(*chosen));
+    else
+        preferences().save();  // written whether the user chose or cancelled
 }
 
 void Tchat::N14Click(int size)
 {
-    showTextSize(size);
-    saveinifile();
+    preferences().setTextSize(size);
 }
 
 void Tchat::Image4Click()
@@ -198,17 +163,4 @@ void Tchat::showLobbyOffer()
         at.setX(qMax(screenArea.left(), game.left() - offer->frameGeometry().width() - 8));
     offer->move(at);
     offer->show();
-}
-
-void Tchat::applyPhrases(const QStringList &phrases)
-{
-    std::array<QString, ClientSettings::kPhrases + 1> stored;
-    for (int n = 1; n <= ClientSettings::kPhrases; ++n) {
-        const QString phrase = phrases.value(n - 1);
-        stored[std::size_t(n)] = phrase;
-        // An emptied phrase is stored empty, which the next start reads as the built-in
-        // phrase; the button takes that phrase now rather than sending an empty one.
-        setPhrase(n, phrase.isEmpty() ? ClientText::defaultPhrases[n] : phrase);
-    }
-    writeSettings(ClientSettings::phraseEntries(stored));
 }

@@ -3,8 +3,6 @@
 
 #include "client/tchat.h"
 
-#include <QPointer>
-
 #include "tally/tallytable.h"
 #include "windows/tallylist.h"
 
@@ -13,11 +11,6 @@ void Tchat::connectTally()
     Ttallylist *tally = windows_.tally;
     if (!tally)
         return;
-    // The tally window may outlive this window at the end of the run.
-    tally->setChecklistLoader([chat = QPointer<Tchat>(this)] {
-        if (chat)
-            chat->loadchecklist();
-    });
     // A problem found while reading the tally was reported before anyone listened.
     if (!tally->problem().isEmpty())
         addlinetochat(tally->problem(), kBlue);
@@ -42,10 +35,10 @@ void Tchat::ViewTally1Click()
     showSideWindow(windows_.tally);
 }
 
-void Tchat::recordGameResult(const QString &tallyName)
+void Tchat::recordGameResult(const GameResult &result)
 {
     if (windows_.tally)
-        windows_.tally->addgame(tallyName == QLatin1String("addtomine") ? TallyTable::mine() : tallyName);
+        windows_.tally->addgame(result);
 }
 
 void Tchat::countOwnFiveOfAKind()

@@ -2,6 +2,7 @@
 
 #include "common/environment.h"
 #include "common/ratelimiter.h"
+#include "host/hostcontrols.h"
 #include "host/hostengine.h"
 #include "host/receivequeues.h"
 #include "protocol/messageframer.h"
@@ -26,7 +27,7 @@ class QTcpSocket;
 // read until half of it has been handled; a message over MessageFramer::kMaxPending bytes, a
 // connection that does not log in within the login timeout, and one that leaves more than
 // kMaxUnsentBytes unread are closed.
-class TServer : public QObject, public HostOutput {
+class TServer : public QObject, public HostOutput, public HostControls {
     Q_OBJECT
 
 public:
@@ -41,19 +42,19 @@ public:
     // or "Listen - Error Starting Listen". A solo game listens on the loopback address only, so
     // nobody else can take a seat in it; a hosting copy listens on every IPv4 address.
     bool startListening(QString *errorText, quint16 port = Environment::gamePort(),
-                        const QHostAddress &address = QHostAddress(QHostAddress::AnyIPv4));
+                        const QHostAddress &address = QHostAddress(QHostAddress::AnyIPv4)) override;
     quint16 serverPort() const;          // the port actually listened on (tests listen on 0)
-    void disconnectsock(int slot);       // closes a connected slot; nothing for a free slot
+    void disconnectsock(int slot) override;
     // The local address and port of the hosting user's own client socket: the connection whose
     // far end is exactly this endpoint is the hosting user's. No other socket can have the
     // same endpoint while that one is connected; a port alone could be bound on another
     // local address by anybody. From then on slot 1 is given to that connection only.
-    void setHostClient(const QHostAddress &address, quint16 port);
+    void setHostClient(const QHostAddress &address, quint16 port) override;
     // The same for a client that connected to 127.0.0.1 from this port.
     void setHostClientPort(quint16 port);
     // How long a connection may take to log in before it is closed (for tests).
     void setLoginTimeout(int milliseconds) { loginTimeoutMs_ = milliseconds; }
-    void setTimer1Interval(int milliseconds);   // the computer-player speed
+    void setTimer1Interval(int milliseconds) override;   // the computer-player speed
     int timer1Interval() const;
     HostEngine &engine();
 

@@ -2,13 +2,14 @@
 
 #include "session/clientconnection.h"
 #include "session/gamemodel.h"
+#include "session/preferences.h"
 #include "common/gameconstants.h"
 #include "protocol/catalogue.h"
 #include "protocol/message.h"
 #include "rules/scoring.h"
 
-ClientCommands::ClientCommands(GameModel &model, ClientOutput &output)
-    : model_(model), output_(output)
+ClientCommands::ClientCommands(GameModel &model, ClientOutput &output, const Preferences &preferences)
+    : model_(model), output_(output), preferences_(preferences)
 {
 }
 
@@ -38,13 +39,13 @@ void ClientCommands::sendloginfo()
 
 void ClientCommands::sendChat(const QString &text)
 {
-    send(wire::ChatRequest{false, model_.myseat(), wireText(text + QLatin1Char('|') + ColorText::format(textColor))}
+    send(wire::ChatRequest{false, model_.myseat(), wireText(text + QLatin1Char('|') + ColorText::format(preferences_.textColor()))}
              .encode());
 }
 
 void ClientCommands::sendAction(const QString &text)
 {
-    send(wire::ChatRequest{true, model_.myseat(), wireText(text + QLatin1Char('|') + ColorText::format(actionColor))}
+    send(wire::ChatRequest{true, model_.myseat(), wireText(text + QLatin1Char('|') + ColorText::format(preferences_.actionColor()))}
              .encode());
 }
 

@@ -8,6 +8,7 @@
 
 class ClientOutput;
 class GameModel;
+class Preferences;
 
 // Everything the player can ask of the host. Each command checks the conditions under which
 // the window offers it, notes on the model what it changed locally, and sends its message.
@@ -21,15 +22,12 @@ public:
 
     enum class Outcome { Ignored, Sent, AskFirst, ReleaseFirst };
 
-    ClientCommands(GameModel &model, ClientOutput &output);
+    // The preferences give the colours the user writes and acts in.
+    ClientCommands(GameModel &model, ClientOutput &output, const Preferences &preferences);
 
     // The login name, as the command line gave it; the login reply carries it.
     void setLoginName(const QString &name);
     const QByteArray &loginname() const { return loginname_; }
-
-    // The colours the user writes and acts in (the settings own them).
-    ColorText::Value textColor = ColorText::kBlack;
-    ColorText::Value actionColor = ColorText::kBlack;
 
     // ---- chat ----
     // The input line after Enter; true when the line should be cleared.
@@ -63,6 +61,7 @@ private:
 
     GameModel &model_;
     ClientOutput &output_;
+    const Preferences &preferences_;
     QByteArray loginname_;
     bool phraseready_ = true;
     int phraseticks_ = 0;

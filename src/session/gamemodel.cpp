@@ -293,7 +293,14 @@ void GameModel::winner(const wire::Winner &winner)
 {
     const QString names = shown(winner.names);
     const QString own = announcedName();
-    emit gameFinished(!own.isEmpty() && names == own ? QStringLiteral("addtomine") : names);
+    GameResult result;
+    result.winner = !own.isEmpty() && names == own ? GameResult::Winner::Me : GameResult::Winner::Others;
+    result.winnerText = names;
+    QStringList seatNames;
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        seatNames.append(seats_[std::size_t(seat)].name);
+    result.opponents = TallyTable::opponentsAtTable(seatNames, myseat_);
+    emit gameFinished(result);
 
     const QString suffix = names.contains(QStringLiteral(" and ")) ? QStringLiteral(" have Won the Game!")
                                                                    : QStringLiteral(" has Won the Game!");

@@ -13,6 +13,7 @@
 #include "common/gameconstants.h"
 #include "protocol/catalogue.h"
 #include "rules/categories.h"
+#include "tally/tallytable.h"
 
 
 // One of the four seats as the client knows it from the host's messages.
@@ -134,8 +135,8 @@ signals:
     // The host announced the user's own connection ("You are Connected."): the settings are read.
     void ownLogin();
     void gameFull();
-    // A game ended: the tally records it under this name ("addtomine" for the user's own win).
-    void gameFinished(const QString &tallyName);
+    // A game ended: who won, and against whom, for the tally.
+    void gameFinished(const GameResult &result);
     // The user scored a five of a kind above 0.
     void ownFiveOfAKind();
 

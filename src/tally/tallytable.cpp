@@ -121,7 +121,7 @@ void TallyTable::resetSession()
     }
 }
 
-void TallyTable::addgame(const QString &result, const QStringList &playersInGame)
+void TallyTable::addgame(const GameResult &result)
 {
     QString problem;
     const auto attempt = [&problem](auto &&step) {
@@ -134,10 +134,11 @@ void TallyTable::addgame(const QString &result, const QStringList &playersInGame
     };
 
     attempt([&] { addtomine(kGames); });
-    if (result == mine())
+    const bool mine = result.winner == GameResult::Winner::Me;
+    if (mine)
         attempt([&] { addtomine(kWins); });
 
-    for (const QString &name : playersInGame) {
+    for (const QString &name : result.opponents) {
         const int row = find(name);
         if (row < 0)
             continue;
@@ -148,9 +149,9 @@ void TallyTable::addgame(const QString &result, const QStringList &playersInGame
                     cells[column] = QStringLiteral("0");
                 counter(cells[column]);
             }
-            const int outcome = cells[kName] == result ? kHisWins
-                : result == mine()                     ? kMyWins
-                                                       : kNeitherWon;
+            const int outcome = mine                       ? kMyWins
+                : cells[kName] == result.winnerText ? kHisWins
+                                                    : kNeitherWon;
             for (const int column : {kTogether, outcome}) {
                 addit(column, row);
                 addit(column + kSession, row);

@@ -17,6 +17,16 @@ public:
     using TextError::TextError;
 };
 
+// A finished game as the tally records it: who won, and against whom.
+struct GameResult {
+    enum class Winner { Me, Others };
+    Winner winner = Winner::Others;
+    // The winner's name, or the names of several winners joined by " and ".
+    QString winnerText;
+    // The other players at the table, in seat order.
+    QStringList opponents;
+};
+
 // The tally counters as texts: 9 columns; row 0 the local player's own totals, then one row per
 // tallied opponent. Every counter is a decimal number in text form.
 class TallyTable {
@@ -35,8 +45,6 @@ public:
     static constexpr int kNeitherWon = 4;
     static constexpr int kSession = 4;
 
-    // The result of a game the local player won.
-    static QString mine() { return QStringLiteral("addtomine"); }
     static QString waiting() { return QString::fromLatin1(game::kWaiting); }
 
     TallyTable();
@@ -61,11 +69,11 @@ public:
     // A session is one run of the program: its counters start at 0 when the tally is read.
     void resetSession();
 
-    // Records one finished game: `result` is mine() when the local player won, otherwise the
-    // winner text. Only the tallied opponents among `playersInGame` are counted, and an opponent
-    // won only when the winner text is his stored name exactly. A row holding a counter that is
-    // not a number is left alone, the others are counted, and then TallyError is thrown.
-    void addgame(const QString &result, const QStringList &playersInGame);
+    // Records one finished game. Only the tallied opponents among its opponents are counted, and
+    // an opponent won only when the winner text is his stored name exactly (a shared win is
+    // nobody's). A row holding a counter that is not a number is left alone, the others are
+    // counted, and then TallyError is thrown.
+    void addgame(const GameResult &result);
 
     // The text dump: the column count, the row count, then every cell column by column, each
     // line ended by CR LF, in 8-bit text.

@@ -231,6 +231,7 @@ void Ttallylist::loadtally()
     showOwnTotals();
     filling_ = true;
     listbox_tally->clear();
+    shownNames_.clear();
     filling_ = false;
     for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
         addTallyItem(stringgrid_scores.cell(TallyTable::kName, row));
@@ -243,17 +244,14 @@ void Ttallylist::showTable()
     QStringList names;
     for (int row = 1; row < stringgrid_scores.rowCount(); ++row)
         names.append(stringgrid_scores.cell(TallyTable::kName, row));
-    QStringList shown;
-    for (int i = 0; i < listbox_tally->count(); ++i)
-        shown.append(listbox_tally->item(i)->text());
-    if (names != shown) {
+    if (names != shownNames_) {
         // Another copy added or deleted an opponent: the list follows, keeping the selection.
-        const QString selected = listbox_tally->currentItem() ? listbox_tally->currentItem()->text() : QString();
+        const QString selected = shownNames_.value(listbox_tally->currentRow());
         loadtally();
         listbox_tally->setCurrentRow(stringgrid_scores.find(selected) - 1);
         filling_ = true;
         for (int i = 0; i < checklist_->count(); ++i)
-            checklist_->item(i)->setCheckState(isTallied(checklist_->item(i)->text()) ? Qt::Checked : Qt::Unchecked);
+            checklist_->item(i)->setCheckState(isTallied(currentPlayers_.value(i)) ? Qt::Checked : Qt::Unchecked);
         filling_ = false;
     }
     showOwnTotals();
@@ -272,19 +270,15 @@ void Ttallylist::addTallyItem(const QString &name)
 {
     filling_ = true;
     listbox_tally->addItem(checkItem(name, true));
+    shownNames_.append(name);
     filling_ = false;
 }
 
-void Ttallylist::addgame(const QString &result)
+void Ttallylist::addgame(const GameResult &result)
 {
-    buildContents();
-    if (loadchecklist_)
-        loadchecklist_();
-    QStringList players;
-    for (int i = 0; i < checklist_->count(); ++i)
-        players.append(checklist_->item(i)->text());
+    setCurrentPlayers(result.opponents);
     try {
-        stringgrid_scores.addgame(result, players);
+        stringgrid_scores.addgame(result);
     } catch (const TallyError &error) {
         report(error.text());
     }
@@ -305,14 +299,10 @@ void Ttallylist::addtomine(int column)
     save();
 }
 
-void Ttallylist::setChecklistLoader(std::function<void()> loadchecklist)
-{
-    loadchecklist_ = std::move(loadchecklist);
-}
-
 void Ttallylist::setCurrentPlayers(const QStringList &names)
 {
     buildContents();
+    currentPlayers_ = names;
     filling_ = true;
     checklist_->clear();
     for (const QString &name : names)
@@ -328,9 +318,10 @@ bool Ttallylist::isTallied(const QString &name) const
 void Ttallylist::checklistClickCheck(QListWidgetItem *item)
 {
     // Taking the mark off a player does not end his tally, and must not start one.
-    if (item->checkState() != Qt::Checked)
+    const int row = checklist_->row(item);
+    if (item->checkState() != Qt::Checked || row < 0 || row >= currentPlayers_.size())
         return;
-    const QString name = item->text();
+    const QString &name = currentPlayers_.at(row);
     if (stringgrid_scores.tally(name) < 0)
         return;
     addTallyItem(name);
@@ -356,14 +347,16 @@ void Ttallylist::listbox_tallyClick()
 
 void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
 {
+    // Item i of the list is row i + 1 of the table, always. The item may have gone since the
+    // click, so it is only compared, never asked.
     int index = -1;
     for (int i = 0; i < listbox_tally->count(); ++i) {
         if (listbox_tally->item(i) == item)
             index = i;
     }
-    if (index < 0 || item->checkState() != Qt::Unchecked)
+    if (index < 0 || index + 1 >= stringgrid_scores.rowCount() || item->checkState() != Qt::Unchecked)
         return;
-    const QString name = item->text();
+    const QString name = stringgrid_scores.cell(TallyTable::kName, index + 1);
     if (!confirm_(QStringLiteral("This will delete ") + name
                   + QStringLiteral("'s Tally, Are you want to delete it?"))) {
         filling_ = true;
@@ -373,10 +366,11 @@ void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
     }
     stringgrid_scores.moverow(index + 1);
     delete listbox_tally->takeItem(index);
+    shownNames_.removeAt(index);
     // The mark in "Players In Current Game" would otherwise claim a tally that is gone.
     filling_ = true;
     for (int i = 0; i < checklist_->count(); ++i) {
-        if (!isTallied(checklist_->item(i)->text()))
+        if (!isTallied(currentPlayers_.value(i)))
             checklist_->item(i)->setCheckState(Qt::Unchecked);
     }
     filling_ = false;

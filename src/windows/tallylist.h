@@ -30,14 +30,11 @@ public:
     explicit Ttallylist(QWidget *parent = nullptr, const QString &path = QString());
     ~Ttallylist() override;
 
-    // Records one finished game: "addtomine" when the local player won, otherwise the winner
-    // text. The list of players in the current game is rebuilt first through the loader.
-    void addgame(const QString &result);
+    // Records one finished game; its opponents become the players in the current game.
+    void addgame(const GameResult &result);
     // Counts one more of the local player's own totals: 1 games, 2 wins, 3 fives of a kind.
     void addtomine(int column);
 
-    // The main window's loadchecklist, run before each game is recorded.
-    void setChecklistLoader(std::function<void()> loadchecklist);
     // Fills "Players In Current Game" with these names, each checked when tallied.
     void setCurrentPlayers(const QStringList &names);
     QListWidget *checklist();
@@ -84,7 +81,9 @@ private:
     // Set while the lists are changed from code, so that only the user's clicks count.
     bool filling_ = false;
     Confirmation confirm_;
-    std::function<void()> loadchecklist_;
+    // The names in "Players In Current Game" and in "Players Being Tallied", row for row.
+    QStringList currentPlayers_;
+    QStringList shownNames_;
 
     QListWidget *listbox_tally = nullptr;
     QListWidget *checklist_ = nullptr;

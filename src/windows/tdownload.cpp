@@ -14,14 +14,10 @@
 #include "common/environment.h"
 #include "ui/background.h"
 #include "ui/jpegimage.h"
-#include "download/httpget.h"
+#include "download/downloadjob.h"
 #include "ui/plaintext.h"
 
 namespace {
-
-// The download's state, kept in the progress line's tag.
-constexpr int kUnderWay = 1;
-constexpr int kStopped = 2;
 
 const QString kAborted = QStringLiteral("Download Aborted");
 const QString kError = QStringLiteral("An Error has Occurred.");
@@ -61,20 +57,16 @@ Tdownload::Tdownload(QWidget *parent)
     launcher = [](const QString &program, const QStringList &arguments) {
         return QProcess::startDetached(program, arguments);
     };
+    HttpCli1 = new DownloadJob(this);
+    connect(HttpCli1, &DownloadJob::headerLine, this, &Tdownload::headerLine);
+    connect(HttpCli1, &DownloadJob::documentBegin, this, &Tdownload::documentBegin);
+    connect(HttpCli1, &DownloadJob::dataReceived, this, &Tdownload::dataReceived);
+    connect(HttpCli1, &DownloadJob::finished, this, &Tdownload::downloadFinished);
 
     QFrame *download = panel(this, "Panel1");
     auto *downloadLayout = new QVBoxLayout(download);
     Image1 = PlainText::label(QString(), download);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
-    auto *closed = PlainText::label(QStringLiteral("IS CLOSED"), Image1);
-    closed->setObjectName(QStringLiteral("Label2"));
-    closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
-    QPalette red = closed->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    closed->setPalette(red);
-    closed->adjustSize();
-    closed->move((Image1->pixmap().width() - closed->width()) / 2, Image1->pixmap().height() - closed->height() - 8);
     downloadLayout->addWidget(Image1, 0, Qt::AlignHCenter);
     downloadLayout->addWidget(wrapped(download, "Label1",
                                       QStringLiteral("Download The Orlen42 Lobby Now to play this  and other exciting "
@@ -121,6 +113,25 @@ Tdownload::Tdownload(QWidget *parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Tdownload::discardDownload);
 }
 
+void Tdownload::setVisible(bool visible)
+{
+    // The picture is decoded when the window is first shown: a start that does not offer
+    // the lobby never pays for it.
+    if (visible && Image1->pixmap().isNull()) {
+        Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
+        auto *closed = PlainText::label(QStringLiteral("IS CLOSED"), Image1);
+        closed->setObjectName(QStringLiteral("Label2"));
+        closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
+        QPalette red = closed->palette();
+        red.setColor(QPalette::WindowText, Qt::red);
+        closed->setPalette(red);
+        closed->adjustSize();
+        closed->move((Image1->pixmap().width() - closed->width()) / 2,
+                     Image1->pixmap().height() - closed->height() - 8);
+    }
+    QWidget::setVisible(visible);
+}
+
 Tdownload::~Tdownload()
 {
     discardDownload();
@@ -134,57 +145,38 @@ QString Tdownload::lobbyUrl()
 
 bool Tdownload::downloading() const
 {
-    return HttpCli1 && HttpCli1->isRunning();
+    return HttpCli1->running();
 }
 
 void Tdownload::getbuttonClick()
 {
     if (downloading())
         return;
-    infolabel->setProperty("Tag", kUnderWay);
     // Always this name, whatever a configured address ends in, so that no address can choose
     // which of the program's files is overwritten.
     infolabel2->setText(kInstallerName);
-    file_.setFileName(Environment::dataDirectory() + kInstallerName);
     getbutton->setEnabled(false);
     abortbutton->setEnabled(true);
-    infolabel->setText(QStringLiteral("Loading"));
+    progress_ = QStringLiteral("Loading");
+    infolabel->setText(progress_);
 
-    if (!HttpCli1) {
-        HttpCli1 = std::make_unique<HttpGet>();
-        connect(HttpCli1.get(), &HttpGet::headerLine, this, &Tdownload::headerLine);
-        connect(HttpCli1.get(), &HttpGet::documentBegin, this, &Tdownload::documentBegin);
-        connect(HttpCli1.get(), &HttpGet::dataReceived, this, &Tdownload::dataReceived);
-        connect(HttpCli1.get(), &HttpGet::finished, this, &Tdownload::downloadFinished);
-    }
     HttpGet::Request request;
     request.url = QUrl(lobbyUrl());
     request.userAgent = kUserAgent;
     request.headers = {kAccept};
     request.allowPlainHttp = !qEnvironmentVariableIsEmpty("MORVELLO_LOBBY_URL");
-
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const QString problem = QStringLiteral("Could not write %1: %2").arg(file_.fileName(), file_.errorString());
-        downloadFinished(false);
-        infolabel3->setText(problem);
-        return;
-    }
-    if (!HttpCli1->get(request, &file_)) {
-        file_.close();
-        QFile::remove(file_.fileName());
-        downloadFinished(false);
-        infolabel3->setText(HttpCli1->reason());
-    }
+    HttpCli1->start(request, Environment::dataDirectory() + kInstallerName);
 }
 
 void Tdownload::headerLine()
 {
-    infolabel->setText(infolabel->text() + QLatin1Char('.'));
+    progress_ += QLatin1Char('.');
+    infolabel->setText(progress_);
 }
 
 void Tdownload::documentBegin()
 {
-    infolabel3->setText(QStringLiteral("Downloading: ") + infolabel2->text());
+    infolabel3->setText(QStringLiteral("Downloading: ") + kInstallerName);
 }
 
 void Tdownload::dataReceived(qint64 total)
@@ -192,36 +184,36 @@ void Tdownload::dataReceived(qint64 total)
     infolabel->setText(QStringLiteral("%1 bytes").arg(total));
 }
 
-void Tdownload::downloadFinished(bool success)
+void Tdownload::downloadFinished(bool whole)
 {
-    // Only a file that was written and closed whole is an installer.
-    const bool opened = file_.isOpen();
-    bool whole = success && opened && file_.flush();
-    if (opened)
-        file_.close();
-    whole = whole && file_.error() == QFileDevice::NoError;
     if (whole) {
-        infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(file_.fileName()).size()));
+        infolabel->setText(QStringLiteral("Received %1 bytes").arg(HttpCli1->size()));
     } else {
         infolabel->setText(kAborted);
-        infolabel->setProperty("Tag", kStopped);
-        if (success)
-            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(file_.fileName(), file_.errorString()));
-        else if (opened && HttpCli1->reason() != HttpGet::kAbortedReason)
-            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->reason()));
-        // Nobody should run a piece of an installer by mistake.
-        if (opened)
-            QFile::remove(file_.fileName());
+        switch (HttpCli1->failure()) {
+        case DownloadJob::Failure::CannotWrite:
+            infolabel3->setText(QStringLiteral("Could not write %1: %2").arg(HttpCli1->path(), HttpCli1->detail()));
+            break;
+        case DownloadJob::Failure::NotStarted:
+            infolabel3->setText(HttpCli1->detail());
+            break;
+        case DownloadJob::Failure::Failed:
+            infolabel3->setText(QStringLiteral("%1: %2").arg(kAborted, HttpCli1->detail()));
+            break;
+        case DownloadJob::Failure::Aborted:
+        case DownloadJob::Failure::None:
+            break;
+        }
     }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 
-    if (infolabel->property("Tag").toInt() == kStopped)
+    if (HttpCli1->state() != DownloadJob::State::Received)
         return;
     infolabel3->setText(QStringLiteral("Installing"));
     // Run directly, never through the desktop's "open", which reports success as soon as it
     // has handed the file on, whether or not anything started.
-    if (!launcher || !launcher(file_.fileName(), kInstallerArguments)) {
+    if (!launcher || !launcher(HttpCli1->path(), kInstallerArguments)) {
         showMessage(kError);
         return;
     }
@@ -230,10 +222,8 @@ void Tdownload::downloadFinished(bool success)
 
 void Tdownload::abortbuttonClick()
 {
-    if (HttpCli1)
-        HttpCli1->abort();
+    HttpCli1->abort();
     infolabel->setText(QStringLiteral("Download has been aborted."));
-    infolabel->setProperty("Tag", kStopped);
     infolabel3->setText(kAborted);
 }
 
@@ -260,11 +250,8 @@ void Tdownload::discardDownload()
 {
     if (!downloading())
         return;
-    HttpCli1.reset();
-    file_.close();
-    QFile::remove(file_.fileName());
+    HttpCli1->discard();
     infolabel->setText(kAborted);
-    infolabel->setProperty("Tag", kStopped);
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
-class HttpGet;
+class DownloadJob;
 class QLabel;
 class QPushButton;
 
@@ -48,6 +47,8 @@ public:
     void Button1Click();
     void Button2Click();
     bool downloading() const;
+    void setVisible(bool visible) override;
+    const DownloadJob &job() const { return *HttpCli1; }
 
 signals:
     // The game should end, as the main window's "Exit" ends it: the installer or lobby started.
@@ -57,13 +58,14 @@ private:
     void headerLine();
     void documentBegin();
     void dataReceived(qint64 total);
-    void downloadFinished(bool success);
+    void downloadFinished(bool whole);
     // Stops a running download at once and removes its incomplete file; at the program's end.
     void discardDownload();
     void showMessage(const QString &text);
 
-    std::unique_ptr<HttpGet> HttpCli1;
-    QFile file_;
+    DownloadJob *HttpCli1 = nullptr;
+    // "Loading" and a dot for each header line received.
+    QString progress_;
     QLabel *Image1 = nullptr;
     QLabel *infolabel = nullptr;
     QLabel *infolabel2 = nullptr;

@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "host/tserver.h"
+#include "host/hostcontrols.h"
 #include "ui/background.h"
 #include "ui/clickablelabel.h"
 #include "ui/pictures.h"
@@ -32,6 +32,11 @@ Tgamestartform::Tgamestartform(QWidget *parent)
     combo_speed_->setObjectName(QStringLiteral("combo_speed"));
     combo_speed_->addItems({QStringLiteral("Slow"), QStringLiteral("Fast"), QStringLiteral("Fastest")});
     combo_speed_->setCurrentIndex(1);
+    connect(team_, &QCheckBox::toggled, this, [this](bool on) { options_.team = on; });
+    connect(bonus_, &QCheckBox::toggled, this, [this](bool on) { options_.bonus = on; });
+    connect(combo_speed_, &QComboBox::currentTextChanged, this, [this](const QString &speed) {
+        options_.interval = speedInterval(speed);
+    });
     auto *start = new ClickableLabel(this);
     start->setObjectName(QStringLiteral("button_start"));
     start->setPixmap(Pictures::pixmap(QStringLiteral(":/images/gamestart.png")));
@@ -60,9 +65,9 @@ int Tgamestartform::speedInterval(const QString &speed)
 
 void Tgamestartform::button_startClick()
 {
-    emit startRequested(bonus_->isChecked(), team_->isChecked());
-    if (server_)
-        server_->setTimer1Interval(speedInterval(combo_speed_->currentText()));
+    emit startRequested(options_.bonus, options_.team);
+    if (host_)
+        host_->setTimer1Interval(options_.interval);
     hide();
 }
 

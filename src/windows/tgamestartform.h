@@ -5,7 +5,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class TServer;
+class HostControls;
 
 // The hosting player's choice of game options before a start.
 class Tgamestartform : public QWidget {
@@ -15,7 +15,7 @@ public:
     explicit Tgamestartform(QWidget *parent = nullptr);
 
     // The in-process host, whose computer players take the chosen speed.
-    void setServer(TServer *server) { server_ = server; }
+    void setHost(HostControls *host) { host_ = host; }
 
     QCheckBox *team() const { return team_; }
     QCheckBox *bonus() const { return bonus_; }
@@ -43,5 +43,11 @@ private:
     QCheckBox *bonus_ = nullptr;
     QComboBox *combo_speed_ = nullptr;
     QLabel *button_start_ = nullptr;
-    TServer *server_ = nullptr;
+    HostControls *host_ = nullptr;
+    // The options as the user set them, offered again at the next start.
+    struct {
+        bool team = false;
+        bool bonus = false;
+        int interval = 1500;
+    } options_;
 };

@@ -76,12 +76,9 @@ Thelp::Thelp(QWidget *parent)
     label_caption_->setObjectName(QStringLiteral("label_caption"));
     label_caption_->setFont(QFont(QStringLiteral("Arial"), 14, QFont::Bold));
     pages_ = new QStackedWidget(this);
-    for (int tag = 1; tag <= 6; ++tag) {
-        auto *memo = new QTextBrowser(pages_);
-        memo->setObjectName(QStringLiteral("memo%1").arg(tag));
-        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        pages_->addWidget(memo);
-    }
+    // The pages are made and laid out when first shown rather than at start-up.
+    for (int tag = 1; tag <= 6; ++tag)
+        pages_->addWidget(new QWidget(pages_));
     auto *main = new QVBoxLayout;
     main->addWidget(label_caption_);
     main->addWidget(pages_);
@@ -104,9 +101,15 @@ void Thelp::showPage(int tag)
 {
     if (tag < 1 || tag > 6)
         return;
-    // Pages are laid out when first shown rather than at start-up.
-    auto *memo = static_cast<QTextBrowser *>(pages_->widget(tag - 1));
-    if (memo->document()->isEmpty()) {
+    auto *memo = qobject_cast<QTextBrowser *>(pages_->widget(tag - 1));
+    if (!memo) {
+        QWidget *placeholder = pages_->widget(tag - 1);
+        memo = new QTextBrowser(pages_);
+        memo->setObjectName(QStringLiteral("memo%1").arg(tag));
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        pages_->insertWidget(tag - 1, memo);
+        pages_->removeWidget(placeholder);
+        delete placeholder;
         const QString text = readText(kPages[tag].resource);
         if (QByteArrayView(kPages[tag].resource).endsWith(".html"))
             memo->setHtml(text);

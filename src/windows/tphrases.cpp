@@ -39,6 +39,12 @@ QLineEdit *Tphrases::phrase(int n) const
     return findChild<QLineEdit *>(QStringLiteral("phrase%1").arg(n));
 }
 
+void Tphrases::showPhrases(const QStringList &phrases)
+{
+    for (int n = 1; n <= 10; ++n)
+        phrase(n)->setText(phrases.value(n - 1));
+}
+
 void Tphrases::SelButton8Click()
 {
     QStringList phrases;

@@ -5,9 +5,9 @@
 
 class QLineEdit;
 
-// The editor of the ten phrase buttons' phrases. The main window fills the boxes from its
-// buttons when it opens the editor; "Done" hands the ten texts back, for the buttons and the
-// settings file, and closes the window.
+// The editor of the ten phrase buttons' phrases. The main window fills the boxes with the
+// phrases in use when it opens the editor; "Done" hands the ten edited texts back, for the
+// buttons and the settings file, and closes the window.
 class Tphrases : public QWidget {
     Q_OBJECT
 
@@ -18,6 +18,8 @@ public:
 
     // Edit box 1..10.
     QLineEdit *phrase(int n) const;
+    // Puts phrases 1..10 into the boxes.
+    void showPhrases(const QStringList &phrases);
     // "Done".
     void SelButton8Click();
 

@@ -3,13 +3,14 @@
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "host/tserver.h"
+#include "host/hostcontrols.h"
+#include "session/spylistmodel.h"
 #include "ui/background.h"
 #include "ui/plaintext.h"
 
@@ -28,7 +29,8 @@ Tspylist::Tspylist(QWidget *parent)
     bold.setPointSize(10);
     heading->setFont(bold);
 
-    listbox_spys_ = new QListWidget(this);
+    listbox_spys_ = new QListView(this);
+    listbox_spys_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listbox_spys_->setObjectName(QStringLiteral("listbox_spys"));
     listbox_spys_->setContextMenuPolicy(Qt::CustomContextMenu);
     listbox_spys_->setMouseTracking(true);
@@ -59,15 +61,21 @@ Tspylist::Tspylist(QWidget *parent)
     resize(180, 220);
 }
 
-void Tspylist::setServer(TServer *server)
+void Tspylist::setModel(SpyListModel *spies)
 {
-    server_ = server;
-    popup_kickhim_->setEnabled(server != nullptr);
+    spies_ = spies;
+    listbox_spys_->setModel(spies);
+}
+
+void Tspylist::setHost(HostControls *host)
+{
+    host_ = host;
+    popup_kickhim_->setEnabled(host != nullptr);
 }
 
 int Tspylist::hoveredRow() const
 {
-    return listbox_spys_->property("Tag").toInt();
+    return hoveredRow_;
 }
 
 bool Tspylist::eventFilter(QObject *watched, QEvent *event)
@@ -83,23 +91,21 @@ bool Tspylist::eventFilter(QObject *watched, QEvent *event)
 
 void Tspylist::listbox_spysMouseMove(const QPoint &viewportPos)
 {
-    const QListWidgetItem *item = listbox_spys_->itemAt(viewportPos);
-    listbox_spys_->setProperty("Tag", item ? listbox_spys_->row(item) : -1);
-    hoveredSlot_ = item ? item->data(Qt::UserRole).toInt() : 0;
-    hoveredText_ = item ? item->text() : QString();
+    const QModelIndex index = spies_ ? listbox_spys_->indexAt(viewportPos) : QModelIndex();
+    const SpectatorView spy = spies_ && index.isValid() ? spies_->spy(index.row()) : SpectatorView{};
+    hoveredRow_ = spy.slot ? index.row() : -1;
+    listbox_spys_->setProperty("Tag", hoveredRow_);
+    hoveredSlot_ = spy.slot;
+    hoveredName_ = spy.name;
 }
 
 void Tspylist::popup_kickhimClick()
 {
-    if (!server_ || hoveredSlot_ == 0)
+    if (!host_ || !spies_ || hoveredSlot_ == 0)
         return;
     // Only while that spy is still listed: a slot freed and taken again in the meantime
     // belongs to someone else.
-    for (int row = 0; row < listbox_spys_->count(); ++row) {
-        const QListWidgetItem *item = listbox_spys_->item(row);
-        if (item->data(Qt::UserRole).toInt() == hoveredSlot_ && item->text() == hoveredText_) {
-            server_->disconnectsock(hoveredSlot_);
-            return;
-        }
-    }
+    const int row = spies_->rowOfSlot(hoveredSlot_);
+    if (row >= 0 && spies_->spy(row).name == hoveredName_)
+        host_->disconnectsock(hoveredSlot_);
 }
