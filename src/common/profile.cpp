@@ -191,7 +191,7 @@ QByteArray Profile::encodeValue(const QString &value)
     return text.toUtf8();
 }
 
-bool Profile::write(const QString &section, const Entries &entries, const Entries &onlyWhereMissing)
+bool Profile::write(const QString &section, const Entries &entries, const QStringList &onlyWhereMissing)
 {
     error_.clear();
     QLockFile lock(lockPath(path_));
@@ -213,10 +213,8 @@ bool Profile::write(const QString &section, const Entries &entries, const Entrie
     }
     const QByteArray eol = current.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     QList<QByteArray> lines = splitLines(current);
-    for (const auto &[key, value] : entries)
-        writeKey(lines, section, key, value, eol);
-    for (const auto &[key, value] : onlyWhereMissing) {
-        if (!hasKey(lines, section, key))
+    for (const auto &[key, value] : entries) {
+        if (!onlyWhereMissing.contains(key, Qt::CaseInsensitive) || !hasKey(lines, section, key))
             writeKey(lines, section, key, value, eol);
     }
     const QByteArray updated = lines.join();

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <utility>
 
 // An ini file read and written the way the desktop's profile-string functions do it, because
@@ -31,12 +32,12 @@ public:
 
     // Writes the keys in one go, to the file as it is on disk now: the file is read again and
     // replaced while this program holds the lock file beside it (lockPath), which another copy
-    // of the game takes too, so that neither loses what the other wrote meanwhile. Each of
-    // `onlyWhereMissing` is written only where the section lacks its key, so a value another
+    // of the game takes too, so that neither loses what the other wrote meanwhile. A key named
+    // in `onlyWhereMissing` is written only where the section lacks it, so a value another
     // program set since stays as it is. False when the file could not be written, or another
     // copy held the lock for longer than kLockWaitMs; errorString() says why and the file is
     // left as it was.
-    bool write(const QString &section, const Entries &entries, const Entries &onlyWhereMissing = {});
+    bool write(const QString &section, const Entries &entries, const QStringList &onlyWhereMissing = {});
     bool writeString(const QString &section, const QString &key, const QString &value)
     {
         return write(section, {{key, value}});

@@ -110,14 +110,14 @@ void Preferences::write(const Profile::Entries &entries)
 {
     if (path_.isEmpty())
         return;
-    Profile::Entries changed;
-    Profile::Entries unchanged;
-    for (const auto &entry : entries) {
-        const auto known = known_.constFind(entry.first);
-        (known != known_.cend() && *known == entry.second ? unchanged : changed).append(entry);
+    QStringList unchanged;
+    for (const auto &[key, value] : entries) {
+        const auto known = known_.constFind(key);
+        if (known != known_.cend() && *known == value)
+            unchanged.append(key);
     }
     Profile profile(path_);
-    if (profile.write(ClientSettings::kSection, changed, unchanged)) {
+    if (profile.write(ClientSettings::kSection, entries, unchanged)) {
         remember(entries);
         return;
     }
