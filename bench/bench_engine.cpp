@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/gameconstants.h"
 #include "host/hostengine.h"
 #include "rules/dicerandom.h"
 
@@ -53,10 +54,9 @@ int main()
     DiceRandom random(20240601);
     HostEngine engine(sink, random);
     for (int slot = 1; slot <= 4; ++slot) {
-        engine.players[std::size_t(slot)].connected = true;
-        engine.players[std::size_t(slot)].name = "Player" + QByteArray::number(slot);
+        engine.acceptSlot();
+        engine.receivedlogininfo({slot, game::kVersionText, "Player" + QByteArray::number(slot)});
     }
-    engine.numslots = 4;
 
     for (int i = 0; i < 2000; ++i) // warm-up
         playGame(engine, i % 4);

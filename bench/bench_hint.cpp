@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "common/hinttablefile.h"
+#include "common/gameconstants.h"
 #include "host/hostengine.h"
 #include "protocol/catalogue.h"
 #include "rules/dicerandom.h"
@@ -96,9 +97,8 @@ Play playGames(const rules::HintTable &table, int games)
     NoOutput none;
     DiceRandom random;
     HostEngine engine(none, random);
-    engine.players[1].connected = true;
-    engine.players[1].loggedin = true;
-    engine.players[1].name = "Hint";
+    engine.acceptSlot();
+    engine.receivedlogininfo({1, game::kVersionText, "Hint"});
     const bool bonus = table.rules().variant == rules::HintVariant::BonusDice;
     const wire::StartRequest start{1, bonus ? "t" : "f", "false"};
 
@@ -108,22 +108,22 @@ Play playGames(const rules::HintTable &table, int games)
     for (int game = 1; game <= games; ++game) {
         random.setSeed(quint32(game));
         engine.startgame(start);
-        while (engine.gamestarted) {
-            if (engine.currentplayer != 1) {
+        while (engine.turn().running()) {
+            if (engine.turn().current() != 1) {
                 if (!engine.timer1Enabled())
                     qFatal("the computer's turn does not go on");
                 engine.Timer1Timer();
                 continue;
             }
-            if (engine.rolls == 0) {
+            if (engine.turn().rolls() == 0) {
                 engine.rolldice(1);
                 continue;
             }
             rules::HintPosition position;
-            std::copy(engine.players[1].scores.begin(), engine.players[1].scores.end(), position.cells.begin());
-            position.hand = engine.currentHand();
-            position.rolls = engine.rolls;
-            position.bonusFace = bonus ? engine.bonusdie : 0;
+            std::copy(engine.turn().card(1).begin(), engine.turn().card(1).end(), position.cells.begin());
+            position.hand = engine.turn().hand();
+            position.rolls = engine.turn().rolls();
+            position.bonusFace = bonus ? engine.turn().bonusDie() : 0;
             const auto began = std::chrono::steady_clock::now();
             const rules::HintAdvice advice = rules::bestMove(table, position);
             const auto ended = std::chrono::steady_clock::now();
@@ -136,7 +136,7 @@ Play playGames(const rules::HintTable &table, int games)
                 continue;
             }
             for (int die = 1; die <= 5; ++die) {
-                const bool held = engine.dice[std::size_t(die)] == 0;
+                const bool held = engine.turn().die(die).isHeld();
                 if (best->held[std::size_t(die - 1)] && !held)
                     engine.setdice(1, die);
                 else if (!best->held[std::size_t(die - 1)] && held)
@@ -144,7 +144,7 @@ Play playGames(const rules::HintTable &table, int games)
             }
             engine.rolldice(1);
         }
-        play.totals.push_back(engine.players[1].total);
+        play.totals.push_back(engine.turn().total(1));
     }
     return play;
 }

@@ -35,16 +35,16 @@ int main()
         engine.startgame({1, "f", "false"});
         while (engine.timer1Enabled())
             engine.Timer1Timer();
-        const tplayer &seat = engine.players[2];
-        const int total = seat.total;
+        const rules::ScoreCells &card = engine.turn().card(2);
+        const int total = engine.turn().total(2);
         sum += total;
         sumSquares += double(total) * total;
-        upperBonus += seat.scores[rules::UpperBonus] > 0;
-        lowerBonus += seat.scores[rules::LowerBonus] > 0;
+        upperBonus += card[rules::UpperBonus] > 0;
+        lowerBonus += card[rules::LowerBonus] > 0;
         best = std::max(best, total);
         worst = std::min(worst, total);
         for (int c = 1; c <= 12; ++c)
-            categorySums[std::size_t(c)] += seat.scores[std::size_t(c)];
+            categorySums[std::size_t(c)] += card[std::size_t(c)];
     }
     const double mean = sum / kGames;
     const double sd = std::sqrt(sumSquares / kGames - mean * mean);

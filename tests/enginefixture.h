@@ -10,6 +10,7 @@
 #include <functional>
 #include <utility>
 
+#include "common/gameconstants.h"
 #include "host/hostengine.h"
 #include "protocol/message.h"
 #include "rules/dicerandom.h"
@@ -95,22 +96,29 @@ struct EngineFixture {
     DiceRandom random{12345};
     HostEngine engine{out, random};
 
-    // A client in the slot that has logged in under the name.
+    // A client in the slot that has logged in under the name, as the host's own operations
+    // make one; the slots it passed on the way are freed again. What that sent is not kept.
     void connect(int slot, const QByteArray &name)
     {
-        engine.players[std::size_t(slot)].connected = true;
-        engine.players[std::size_t(slot)].loggedin = true;
-        engine.players[std::size_t(slot)].name = name;
-        engine.numslots = std::max(engine.numslots, slot);
+        const qsizetype before = out.sent.size();
+        const auto observer = std::exchange(out.observer, {});
+        QList<int> passed;
+        while (!engine.table().connected(slot)) {
+            const int got = engine.acceptSlot();
+            if (got == 0 || got == slot)
+                break;
+            passed.append(got);
+        }
+        engine.receivedlogininfo({slot, game::kVersionText, name});
+        for (int other : passed)
+            engine.slotClosed(other);
+        out.sent.resize(before);
+        out.observer = observer;
     }
-    void disconnect(int slot)
-    {
-        engine.players[std::size_t(slot)].connected = false;
-        engine.players[std::size_t(slot)].loggedin = false;
-        engine.players[std::size_t(slot)].name.clear();
-        engine.players[std::size_t(slot)].away = false;
-    }
-    // The next roll shows these faces on the dice it rolls, in die order.
+    // The slot's connection closed, as the host learns it.
+    void disconnect(int slot) { engine.slotClosed(slot); }
+    // The next draws of the generator are these faces (the dice of a roll, in die order; a
+    // turn's bonus die is drawn when the turn starts).
     void rig(const QList<int> &faces) { random.setSeed(seedForFaces(faces)); }
     // Runs the host's own play until it waits for a person (or the game is over).
     void runTimer(int limit = 100000)
@@ -118,24 +126,23 @@ struct EngineFixture {
         while (engine.timer1Enabled() && limit-- > 0)
             engine.Timer1Timer();
     }
-    // A turn in the middle of a game, laid out directly: the seat has the turn and the dice
-    // lie as given (0 = held), with `held` the held faces.
-    void layOut(int seat, int rolls, std::array<int, 5> free, std::array<int, 5> held)
+    const Turn &turn() const { return engine.turn(); }
+    const Table &table() const { return engine.table(); }
+    // The turn's dice as a text: faces in die order, "*" after a held one, "-" for one not rolled.
+    QByteArray dice() const
     {
-        engine.gamestarted = true;
-        engine.currentplayer = seat;
-        engine.rolls = rolls;
-        for (int i = 1; i <= 5; ++i) {
-            engine.dice[std::size_t(i)] = free[std::size_t(i - 1)];
-            engine.helddice[std::size_t(i)] = held[std::size_t(i - 1)];
-        }
+        QList<QByteArray> faces;
+        for (const Die &die : turn().dice())
+            faces << (die.state == Die::State::NotRolled ? QByteArray("-")
+                                                         : QByteArray::number(die.face) + (die.isHeld() ? "*" : ""));
+        return faces.join(' ');
     }
-    void clearCards()
+    // A person at the seat on turn rolls once and takes the highest open category.
+    void playOwnTurn()
     {
-        for (int seat = 1; seat <= 4; ++seat) {
-            engine.players[std::size_t(seat)].scores = rules::emptyCard();
-            engine.players[std::size_t(seat)].total = 0;
-        }
+        const int seat = turn().current();
+        engine.rolldice(seat);
+        engine.setscore(seat, ComputerPlayer::findany(turn().card(seat)));
     }
 };
 

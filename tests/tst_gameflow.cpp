@@ -55,13 +55,13 @@ QByteArray fieldOf(const QByteArray &text, int n)
 // host plays the rest. Returns the seats whose turns began from the message `since` on.
 QList<int> playOut(EngineFixture &f, int watchSlot, qsizetype since = 0)
 {
-    for (int guard = 0; f.engine.gamestarted && guard < 1000; ++guard) {
-        const int seat = f.engine.currentplayer;
-        if (f.engine.isComputerSeat(seat)) {
+    for (int guard = 0; f.turn().running() && guard < 1000; ++guard) {
+        const int seat = f.turn().current();
+        if (f.table().isComputerSeat(seat)) {
             f.runTimer();
         } else {
             f.engine.rolldice(seat);
-            f.engine.setscore(seat, f.engine.findany(seat));
+            f.engine.setscore(seat, ComputerPlayer::findany(f.turn().card(seat)));
         }
     }
     QList<int> order;
@@ -78,11 +78,11 @@ QList<int> repeated(const QList<int> &round, int times)
     return all;
 }
 
-int scoredCells(const tplayer &p)
+int scoredCells(const rules::ScoreCells &card)
 {
     int n = 0;
     for (int c = 1; c <= 12; ++c)
-        n += p.scores[std::size_t(c)] != rules::kEmptyCell;
+        n += card[std::size_t(c)] != rules::kEmptyCell;
     return n;
 }
 
@@ -98,16 +98,16 @@ void GameFlowTest::soloGameAlternatesSeatsOneAndTwo()
     const QList<int> order = playOut(f, 1);
     QCOMPARE(order, repeated({1, 2}, 12));
     QVERIFY(wordOf(f.out.to(1).last()) == "CMD_winner");
-    QVERIFY(!f.engine.gamestarted);
-    QCOMPARE(f.engine.currentplayer, 0);
+    QVERIFY(!f.turn().running());
+    QCOMPARE(f.turn().current(), 0);
     // Skipped seats are counted by every pass of the rotation.
-    QCOMPARE(f.engine.players[1].turns, 13);
-    QCOMPARE(f.engine.players[2].turns, 12);
-    QCOMPARE(f.engine.players[3].turns, 12);
-    QCOMPARE(f.engine.players[4].turns, 12);
-    QCOMPARE(scoredCells(f.engine.players[1]), 12);
-    QCOMPARE(scoredCells(f.engine.players[2]), 12);
-    QCOMPARE(scoredCells(f.engine.players[3]), 0);
+    QCOMPARE(f.turn().turns(1), 13);
+    QCOMPARE(f.turn().turns(2), 12);
+    QCOMPARE(f.turn().turns(3), 12);
+    QCOMPARE(f.turn().turns(4), 12);
+    QCOMPARE(scoredCells(f.turn().card(1)), 12);
+    QCOMPARE(scoredCells(f.turn().card(2)), 12);
+    QCOMPARE(scoredCells(f.turn().card(3)), 0);
     // Rounds count up per seat.
     const auto starts = withWord(f.out.to(1), "CMD_nextplayer");
     for (qsizetype i = 0; i < starts.size(); ++i) {
@@ -116,6 +116,12 @@ void GameFlowTest::soloGameAlternatesSeatsOneAndTwo()
         QVERIFY(starts[i].endsWith("+0+"));
     }
     QVERIFY(!f.out.badFraming);
+    // Play requests after the end find no seat on turn.
+    f.out.clear();
+    f.engine.rolldice(1);
+    f.engine.setscore(1, 1);
+    f.engine.Timer1Timer();
+    QVERIFY(f.out.sent.isEmpty());
 }
 
 void GameFlowTest::normalGameSkipsEmptySeats()
@@ -129,8 +135,8 @@ void GameFlowTest::normalGameSkipsEmptySeats()
     const QList<int> order = playOut(f, 5);
     QCOMPARE(order, repeated({1, 2, 4}, 12));
     QVERIFY(!f.out.timer);
-    QCOMPARE(scoredCells(f.engine.players[4]), 12);
-    QCOMPARE(scoredCells(f.engine.players[3]), 0);
+    QCOMPARE(scoredCells(f.turn().card(4)), 12);
+    QCOMPARE(scoredCells(f.turn().card(3)), 0);
     // The spectator sees everything the seats see.
     QCOMPARE(f.out.to(5), f.out.to(1));
 }
@@ -141,13 +147,13 @@ void GameFlowTest::teamGamePlaysAllFourSeats()
     f.connect(1, "Ann");
     f.connect(2, "Bob");
     f.engine.startgame({1, "f", "true"});
-    QVERIFY(f.engine.teamgame);
+    QVERIFY(f.turn().teamGame());
     const QList<int> order = playOut(f, 1);
     QCOMPARE(order, repeated({1, 2, 3, 4}, 6));
     for (int seat = 1; seat <= 4; ++seat)
-        QCOMPARE(scoredCells(f.engine.players[std::size_t(seat)]), 12);
-    QCOMPARE(f.engine.players[1].scores, f.engine.players[3].scores);
-    QCOMPARE(f.engine.players[2].scores, f.engine.players[4].scores);
+        QCOMPARE(scoredCells(f.turn().card(seat)), 12);
+    QCOMPARE(f.turn().card(1), f.turn().card(3));
+    QCOMPARE(f.turn().card(2), f.turn().card(4));
     const QByteArray winner = f.out.to(1).last();
     QVERIFY(winner.startsWith("CMD_winner+"));
     // Partners tie by construction, so the winner line names both of a team.
@@ -162,7 +168,7 @@ void GameFlowTest::bonusDieAnnouncedOnlyInBonusGames()
         f.connect(1, "You");
         f.random.setSeed(777);
         f.engine.startgame({1, flag, "false"});
-        QCOMPARE(f.engine.bonusgame, flag == "t");
+        QCOMPARE(f.turn().bonusGame(), flag == "t");
         f.engine.rolldice(1);
         firstRolls.append(withWord(f.out.to(1), "CMD_thedice").value(0));
         f.engine.setscore(1, 12);
@@ -208,19 +214,19 @@ void GameFlowTest::rollFlagsAndNoFourthRoll()
         QCOMPARE(fields[3], QByteArray::number(roll));
         for (int i = 1; i <= 5; ++i) {
             QCOMPARE(fields[2 + 2 * i], QByteArray::number(i));
-            QCOMPARE(fields[3 + 2 * i].toInt(), f.engine.dice[std::size_t(i)]);
-            QCOMPARE(f.engine.helddice[std::size_t(i)], 0);
+            QCOMPARE(fields[3 + 2 * i].toInt(), f.turn().die(i).face);
+            QVERIFY(f.turn().die(i).isFree());
         }
     }
-    const auto before = f.engine.dice;
+    const Dice before = f.turn().dice();
     f.out.clear();
     f.engine.rolldice(1);
     QVERIFY(f.out.sent.isEmpty());
-    QCOMPARE(f.engine.rolls, 3);
-    QCOMPARE(f.engine.dice, before);
-    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(f.turn().rolls(), 3);
+    QCOMPARE(f.turn().dice(), before);
+    QCOMPARE(f.turn().current(), 1);
     f.engine.setscore(1, 12);
-    QCOMPARE(f.engine.players[1].scores[12], before[1] + before[2] + before[3] + before[4] + before[5]);
+    QCOMPARE(f.turn().card(1)[std::size_t(12)], before[0].face + before[1].face + before[2].face + before[3].face + before[4].face);
 }
 
 void GameFlowTest::holdsAndReleases()
@@ -238,20 +244,18 @@ void GameFlowTest::holdsAndReleases()
     f.engine.setdice(1, 4);
     QCOMPARE(f.out.to(1), (QList<QByteArray>{"CMD_setdice+2", "CMD_setdice+4"}));
     QCOMPARE(f.out.to(5), f.out.to(1));
-    QCOMPARE(f.engine.dice, (std::array<int, 6>{0, 3, 0, 1, 0, 2}));
-    QCOMPARE(f.engine.helddice, (std::array<int, 6>{0, 0, 6, 0, 6, 0}));
+    QCOMPARE(f.dice(), QByteArray("3 6* 1 6* 2"));
 
     f.out.clear();
     f.rig({5, 4, 4});
     f.engine.rolldice(1);
     QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_thedice+1+y+2+1+5+3+4+5+4"});
-    QCOMPARE(f.engine.helddice, (std::array<int, 6>{0, 0, 6, 0, 6, 0}));
+    QCOMPARE(f.dice(), QByteArray("5 6* 4 6* 4"));
 
     f.out.clear();
     f.engine.unsetdice(1, 4);
     QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_unsetdice+4"});
-    QCOMPARE(f.engine.dice[4], 6);
-    QCOMPARE(f.engine.helddice[4], 0);
+    QCOMPARE(f.dice(), QByteArray("5 6* 4 6 4"));
 
     f.out.clear();
     f.rig({1, 2, 3, 4});
@@ -260,8 +264,8 @@ void GameFlowTest::holdsAndReleases()
     // A hold after the last roll still counts for the hand that is scored.
     f.engine.setdice(1, 1);
     f.engine.setscore(1, 6);
-    QCOMPARE(f.engine.players[1].scores[6], 6);
-    QCOMPARE(f.engine.players[1].scores[4], rules::kEmptyCell);
+    QCOMPARE(f.turn().card(1)[std::size_t(6)], 6);
+    QCOMPARE(f.turn().card(1)[std::size_t(4)], rules::kEmptyCell);
 }
 
 void GameFlowTest::refusedHoldsChangeNothing_data()
@@ -297,16 +301,14 @@ void GameFlowTest::refusedHoldsChangeNothing()
         f.engine.rolldice(1);
         f.engine.setdice(1, 2);
     }
-    const auto dice = f.engine.dice;
-    const auto held = f.engine.helddice;
+    const QByteArray dice = f.dice();
     f.out.clear();
     if (hold)
         f.engine.setdice(seat, die);
     else
         f.engine.unsetdice(seat, die);
     QVERIFY(f.out.sent.isEmpty());
-    QCOMPARE(f.engine.dice, dice);
-    QCOMPARE(f.engine.helddice, held);
+    QCOMPARE(f.dice(), dice);
 }
 
 void GameFlowTest::refusalsGoOnlyToRequester()
@@ -322,21 +324,21 @@ void GameFlowTest::refusalsGoOnlyToRequester()
     QCOMPARE(f.out.sent.size(), 1);
     QCOMPARE(f.out.receiversOf("CMD_rollagain+"), QList<int>{1});
 
+    // Freebie used in the first round.
+    f.playOwnTurn();
+    f.playOwnTurn();
     f.engine.rolldice(1);
     f.engine.setdice(1, 1);
-    f.engine.players[1].scores[12] = 20;
-    const auto card = f.engine.players[1].scores;
-    const auto dice = f.engine.dice;
-    const auto held = f.engine.helddice;
+    const auto card = f.turn().card(1);
+    const QByteArray dice = f.dice();
     f.out.clear();
     for (const int category : {12, 0, 13, -1, 2000})
         f.engine.setscore(1, category);
     QCOMPARE(f.out.receiversOf("CMD_chooseagain+"), (QList<int>{1, 1, 1, 1, 1}));
     QCOMPARE(f.out.sent.size(), 5);
-    QCOMPARE(f.engine.players[1].scores, card);
-    QCOMPARE(f.engine.dice, dice);
-    QCOMPARE(f.engine.helddice, held);
-    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(f.turn().card(1), card);
+    QCOMPARE(f.dice(), dice);
+    QCOMPARE(f.turn().current(), 1);
 
     // Someone else's request is dropped without a word.
     f.out.clear();
@@ -344,12 +346,12 @@ void GameFlowTest::refusalsGoOnlyToRequester()
     f.engine.setscore(5, 5);
     f.engine.rolldice(2);
     QVERIFY(f.out.sent.isEmpty());
-    QCOMPARE(f.engine.players[2].scores[5], rules::kEmptyCell);
+    QCOMPARE(scoredCells(f.turn().card(2)), 1);
 
     // The player can still choose.
     f.engine.setscore(1, 11);
-    QVERIFY(f.engine.players[1].scores[11] != rules::kEmptyCell);
-    QCOMPARE(f.engine.currentplayer, 2);
+    QVERIFY(f.turn().card(1)[std::size_t(11)] != rules::kEmptyCell);
+    QCOMPARE(f.turn().current(), 2);
 }
 
 void GameFlowTest::sixesExampleLine()
@@ -358,27 +360,34 @@ void GameFlowTest::sixesExampleLine()
     f.connect(1, "Ann");
     f.connect(2, "Bob");
     f.connect(7, "Spy");
-    f.clearCards();
-    f.layOut(2, 2, {0, 0, 6, 6, 1}, {6, 6, 0, 0, 0});
+    f.engine.startgame({1, "f", "false"});
+    f.playOwnTurn();
+    f.rig({6, 6, 2, 3, 4});
+    f.engine.rolldice(2);
+    f.engine.setdice(2, 1);
+    f.engine.setdice(2, 2);
+    f.rig({6, 6, 1});
+    f.engine.rolldice(2);
     f.engine.setscore(2, 6);
     const QByteArray line = "CMD_pscore+2+24+6+1000+1000+1000+1000+1000+24+1000+1000+1000+1000+1000+1000+24+0+0+0";
     QCOMPARE(f.out.receiversOf(line), (QList<int>{1, 2, 7}));
-    QCOMPARE(f.engine.players[2].total, 24);
+    QCOMPARE(f.turn().total(2), 24);
     // The turn has passed on.
-    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(f.turn().current(), 1);
 }
 
 void GameFlowTest::bonusRowDoubled()
 {
     EngineFixture f;
     f.connect(1, "Ann");
-    f.clearCards();
-    f.engine.bonusgame = true;
-    f.engine.bonusdie = 5;
-    f.layOut(1, 1, {5, 5, 2, 3, 5}, {0, 0, 0, 0, 0});
+    // The turn's bonus die, then the roll.
+    f.rig({5, 5, 5, 2, 3, 5});
+    f.engine.startgame({1, "t", "false"});
+    QCOMPARE(f.turn().bonusDie(), 5);
+    f.engine.rolldice(1);
     f.engine.setscore(1, 5);
-    QCOMPARE(f.engine.players[1].scores[5], 30);
-    QCOMPARE(fieldOf(f.out.to(1).first(), 2), QByteArray("30"));
+    QCOMPARE(f.turn().card(1)[5], 30);
+    QCOMPARE(fieldOf(withWord(f.out.to(1), "CMD_pscore").first(), 2), QByteArray("30"));
 }
 
 void GameFlowTest::teamScoreCopiedToPartner()
@@ -386,30 +395,29 @@ void GameFlowTest::teamScoreCopiedToPartner()
     EngineFixture f;
     f.connect(1, "Ann");
     f.connect(2, "Bob");
+    f.connect(3, "Cy");
     f.connect(5, "Spy");
     f.engine.startgame({1, "f", "true"});
-    f.engine.players[3].scores[4] = 12; // stale; the copy replaces the whole card
     f.rig({2, 2, 3, 3, 3});
     f.engine.rolldice(1);
     f.out.clear();
     f.engine.setscore(1, 8);
     const QByteArray card = "+1000+1000+1000+1000+1000+1000+1000+13+1000+1000+1000+1000+0+0+13+0";
-    for (int slot : {1, 2, 5}) {
+    for (int slot : {1, 2, 3, 5}) {
         const QList<QByteArray> got = withWord(f.out.to(slot), "CMD_pscore");
         QCOMPARE(got, (QList<QByteArray>{"CMD_pscore+1+13+8" + card, "CMD_pscore+3+13+*8" + card}));
     }
     // All of slot 1's pscore lines come before any partner line.
     QCOMPARE(wordOf(f.out.sent.at(0).text), QByteArray("CMD_pscore"));
-    QCOMPARE(fieldOf(f.out.sent.at(2).text, 1), QByteArray("1"));
-    QCOMPARE(fieldOf(f.out.sent.at(3).text, 1), QByteArray("3"));
-    QCOMPARE(f.engine.players[1].scores, f.engine.players[3].scores);
-    QCOMPARE(f.engine.players[3].total, 13);
-    QCOMPARE(f.engine.players[2].scores[8], rules::kEmptyCell);
+    QCOMPARE(fieldOf(f.out.sent.at(3).text, 1), QByteArray("1"));
+    QCOMPARE(fieldOf(f.out.sent.at(4).text, 1), QByteArray("3"));
+    QCOMPARE(f.turn().card(1), f.turn().card(3));
+    QCOMPARE(f.turn().total(3), 13);
+    QCOMPARE(f.turn().card(2)[8], rules::kEmptyCell);
 
     // The partner finds the category used.
+    f.playOwnTurn();
     f.out.clear();
-    f.engine.currentplayer = 3;
-    f.connect(3, "Cy");
     f.engine.rolldice(3);
     f.engine.setscore(3, 8);
     QCOMPARE(f.out.receiversOf("CMD_chooseagain+"), QList<int>{3});
@@ -417,25 +425,33 @@ void GameFlowTest::teamScoreCopiedToPartner()
 
 void GameFlowTest::computerRefusalBecomesRoll()
 {
+    // Bob scores Sixes and leaves; the host plays his seat from then on.
     EngineFixture f;
     f.connect(1, "Ann");
-    f.clearCards();
-    f.engine.players[2].scores[6] = 18;
-    f.layOut(2, 1, {1, 3, 0, 0, 0}, {0, 0, 6, 6, 6});
-    f.rig({2, 4});
+    f.connect(2, "Bob");
+    f.engine.startgame({1, "f", "false"});
+    f.playOwnTurn();
+    f.engine.rolldice(2);
     f.engine.setscore(2, 6);
-    const QList<QByteArray> got = f.out.to(1);
-    QVERIFY(!got.isEmpty());
-    QCOMPARE(got.first(), QByteArray("CMD_thedice+2+y+2+1+2+2+4"));
-    QVERIFY(withWord(got, "CMD_chooseagain").isEmpty());
-    QCOMPARE(f.engine.players[2].scores[6], 18);
+    f.disconnect(2);
+    f.playOwnTurn();
+    QCOMPARE(f.turn().current(), 2);
 
-    // Before the first roll the same request is a first roll.
+    // Before the first roll a score request is a first roll.
     f.out.clear();
-    f.layOut(2, 0, {-1, -1, -1, -1, -1}, {0, 0, 0, 0, 0});
+    f.rig({1, 3, 4, 6, 6});
     f.engine.setscore(2, 12);
-    QVERIFY(f.out.to(1).value(0).startsWith("CMD_thedice+2+y+1+1+"));
+    QCOMPARE(f.out.to(1).value(0), QByteArray("CMD_thedice+2+y+1+1+1+2+3+3+4+4+6+5+6"));
     QVERIFY(withWord(f.out.to(1), "CMD_rollagain").isEmpty());
+
+    // A used category: the free dice are rolled again instead of an answer.
+    f.out.clear();
+    const int sixes = f.turn().card(2)[6];
+    f.rig({2, 4, 1, 5, 2});
+    f.engine.setscore(2, 6);
+    QCOMPARE(f.out.to(1).value(0), QByteArray("CMD_thedice+2+y+2+1+2+2+4+3+1+4+5+5+2"));
+    QVERIFY(withWord(f.out.to(1), "CMD_chooseagain").isEmpty());
+    QCOMPARE(f.turn().card(2)[6], sixes);
 }
 
 void GameFlowTest::winnerText_data()
@@ -463,28 +479,15 @@ void GameFlowTest::winnerText()
     QFETCH(QList<int>, totals);
     QFETCH(QList<QByteArray>, names);
     QFETCH(QByteArray, message);
-    EngineFixture f;
-    f.connect(1, names[0]);
-    f.connect(8, "Spy");
+    std::array<int, 5> seatTotals{};
+    std::array<QByteArray, 5> seatNames;
     for (int seat = 1; seat <= 4; ++seat) {
-        f.engine.players[std::size_t(seat)].total = totals[seat - 1];
-        f.engine.players[std::size_t(seat)].name = names[seat - 1];
+        seatTotals[std::size_t(seat)] = totals[seat - 1];
+        // Empty seats 2..4 carry their computer players' names by the end of a game.
+        seatNames[std::size_t(seat)] = names[seat - 1].isEmpty() && seat > 1 ? QByteArray(game::kComputerNames[seat])
+                                                                            : names[seat - 1];
     }
-    f.engine.gamestarted = true;
-    f.engine.currentplayer = 3;
-    f.engine.checkforwin();
-    QCOMPARE(f.out.receiversOf(message), (QList<int>{1, 8}));
-    QCOMPARE(f.out.sent.size(), 2);
-    QVERIFY(!f.engine.gamestarted);
-    QCOMPARE(f.engine.currentplayer, 0);
-    // Seat 1 never takes a computer name.
-    QCOMPARE(f.engine.players[1].name, names[0]);
-    // Play requests after the end find no seat on turn.
-    f.out.clear();
-    f.engine.rolldice(1);
-    f.engine.setscore(1, 1);
-    f.engine.Timer1Timer();
-    QVERIFY(f.out.sent.isEmpty());
+    QCOMPARE(Turn::winnerLine(seatTotals, seatNames).encode().chopped(1), message);
 }
 
 void GameFlowTest::restartWhileRunning()
@@ -494,36 +497,31 @@ void GameFlowTest::restartWhileRunning()
     f.engine.startgame({1, "f", "false"});
     for (int i = 0; i < 3; ++i) {
         f.engine.rolldice(1);
-        f.engine.setscore(1, f.engine.findany(1));
+        f.engine.setscore(1, ComputerPlayer::findany(f.turn().card(1)));
         f.runTimer();
     }
     f.engine.rolldice(1);
     f.engine.setdice(1, 3);
     f.engine.justwatch({1, wire::WatchRequest::Watch});
     QVERIFY(f.engine.timer1Enabled());
-    QVERIFY(f.engine.players[2].total > 0);
+    QVERIFY(f.turn().total(2) > 0);
 
     f.out.clear();
     f.engine.startgame({1, "t", "true"});
     QCOMPARE(f.out.to(1).value(0), QByteArray("CMD_startgame+1+t+true"));
     QCOMPARE(withWord(f.out.to(1), "CMD_nextplayer"), QList<QByteArray>{"CMD_nextplayer+1+1+0+0+"});
-    QVERIFY(f.engine.bonusgame);
-    QVERIFY(f.engine.teamgame);
-    QVERIFY(!f.engine.players[1].away);
+    QVERIFY(f.turn().bonusGame());
+    QVERIFY(f.turn().teamGame());
+    QVERIFY(!f.table().away(1));
     QVERIFY(!f.engine.timer1Enabled());
-    QCOMPARE(f.engine.currentplayer, 1);
-    QCOMPARE(f.engine.rolls, 0);
+    QCOMPARE(f.turn().current(), 1);
+    QCOMPARE(f.turn().rolls(), 0);
     for (int seat = 1; seat <= 4; ++seat) {
-        const tplayer &p = f.engine.players[std::size_t(seat)];
-        QCOMPARE(p.total, 0);
-        QCOMPARE(p.turns, seat == 1 ? 1 : 0);
-        for (int c = 1; c <= 16; ++c)
-            QCOMPARE(p.scores[std::size_t(c)], rules::kEmptyCell);
+        QCOMPARE(f.turn().total(seat), 0);
+        QCOMPARE(f.turn().turns(seat), seat == 1 ? 1 : 0);
+        QCOMPARE(f.turn().card(seat), rules::emptyCard());
     }
-    for (int i = 1; i <= 5; ++i) {
-        QCOMPARE(f.engine.dice[std::size_t(i)], -1);
-        QCOMPARE(f.engine.helddice[std::size_t(i)], 0);
-    }
+    QCOMPARE(f.dice(), QByteArray("- - - - -"));
 }
 
 void GameFlowTest::newcomerTakesEmptySeat()
@@ -535,23 +533,23 @@ void GameFlowTest::newcomerTakesEmptySeat()
         f.engine.rolldice(1);
         f.engine.setscore(1, 12);
         f.engine.rolldice(1);
-        f.engine.setscore(1, f.engine.findany(1));
+        f.engine.setscore(1, ComputerPlayer::findany(f.turn().card(1)));
         f.runTimer();
     }
-    QCOMPARE(f.engine.currentplayer, 1);
-    QCOMPARE(f.engine.players[1].turns, 3);
+    QCOMPARE(f.turn().current(), 1);
+    QCOMPARE(f.turn().turns(1), 3);
     // Someone takes slot 3 while seat 1 is on turn; seat 3 keeps the turns it was passed.
     f.connect(3, "Cy");
     f.out.clear();
     f.engine.rolldice(1);
-    f.engine.setscore(1, f.engine.findany(1));
+    f.engine.setscore(1, ComputerPlayer::findany(f.turn().card(1)));
     f.runTimer();
     QCOMPARE(withWord(f.out.to(3), "CMD_nextplayer").last(), QByteArray("CMD_nextplayer+3+3+0+0+"));
     const QList<int> order = playOut(f, 3, f.out.to(3).size() - 1);
     QCOMPARE(order.mid(0, 4), (QList<int>{3, 1, 2, 3}));
     QCOMPARE(order.size(), 1 + 9 * 3);
-    QCOMPARE(scoredCells(f.engine.players[3]), 10);
-    QCOMPARE(scoredCells(f.engine.players[1]), 12);
+    QCOMPARE(scoredCells(f.turn().card(3)), 10);
+    QCOMPARE(scoredCells(f.turn().card(1)), 12);
     QVERIFY(wordOf(f.out.to(3).last()) == "CMD_winner");
 }
 
@@ -566,32 +564,31 @@ void GameFlowTest::currentSeatLeavesMidTurn()
         f.engine.rolldice(seat);
         f.engine.setscore(seat, 12);
     }
-    QCOMPARE(f.engine.currentplayer, 3);
+    QCOMPARE(f.turn().current(), 3);
     f.engine.rolldice(3);
     f.engine.setdice(3, 1);
     f.out.clear();
-    // What the host does when the current seat's connection closes.
+    // The seat on turn leaves: the turn passes at once.
     f.disconnect(3);
-    f.engine.findplayer();
-    QCOMPARE(f.engine.currentplayer, 4);
+    QCOMPARE(f.turn().current(), 4);
     QCOMPARE(withWord(f.out.to(1), "CMD_nextplayer"),
-             QList<QByteArray>{"CMD_nextplayer+4+1+" + QByteArray::number(f.engine.players[4].total) + "+0+"});
-    QCOMPARE(f.engine.players[3].turns, 1);
+             QList<QByteArray>{"CMD_nextplayer+4+1+" + QByteArray::number(f.turn().total(4)) + "+0+"});
+    QCOMPARE(f.turn().turns(3), 1);
     // Seat 3 keeps its card and is played by the host from now on.
     f.runTimer();
-    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(f.turn().current(), 1);
     f.engine.rolldice(1);
     f.engine.setscore(1, 1);
     f.engine.rolldice(2);
     f.engine.setscore(2, 1);
-    QCOMPARE(f.engine.currentplayer, 3);
+    QCOMPARE(f.turn().current(), 3);
     QVERIFY(f.engine.timer1Enabled());
     f.out.clear();
     f.runTimer();
     QVERIFY(!withWord(f.out.to(1), "CMD_thedice").isEmpty());
     QVERIFY(fieldOf(withWord(f.out.to(1), "CMD_thedice").first(), 1) == "3");
-    QCOMPARE(scoredCells(f.engine.players[3]), 3);
-    QCOMPARE(f.engine.currentplayer, 1);
+    QCOMPARE(scoredCells(f.turn().card(3)), 3);
+    QCOMPARE(f.turn().current(), 1);
 }
 
 void GameFlowTest::justWatchHandsSeatToHost()
@@ -604,8 +601,8 @@ void GameFlowTest::justWatchHandsSeatToHost()
     f.out.clear();
     f.engine.justwatch({1, wire::WatchRequest::Watch});
     QCOMPARE(f.out.receiversOf("CMD_justwatching+1+1"), (QList<int>{1, 5}));
-    QVERIFY(f.engine.players[1].away);
-    QVERIFY(f.engine.isComputerSeat(1));
+    QVERIFY(f.table().away(1));
+    QVERIFY(f.table().isComputerSeat(1));
     QVERIFY(f.out.timer);
 
     // Coming back before the host's step: the step does nothing.
@@ -615,7 +612,7 @@ void GameFlowTest::justWatchHandsSeatToHost()
     f.engine.Timer1Timer();
     QVERIFY(!f.out.timer);
     QCOMPARE(f.out.sent.size(), 2);
-    QCOMPARE(f.engine.rolls, 1);
+    QCOMPARE(f.turn().rolls(), 1);
 
     // Away for good: the host plays the rest of this turn and the seat's later ones; with
     // seat 2 the host's too, the game runs to its end.
@@ -626,10 +623,10 @@ void GameFlowTest::justWatchHandsSeatToHost()
     QVERIFY(!rolls.isEmpty());
     QVERIFY(rolls.first().startsWith("CMD_thedice+1+"));
     QCOMPARE(fieldOf(rolls.first(), 3), QByteArray("2"));
-    QVERIFY(!f.engine.gamestarted);
+    QVERIFY(!f.turn().running());
     QCOMPARE(withWord(f.out.to(5), "CMD_nextplayer").size(), 23);
-    QCOMPARE(scoredCells(f.engine.players[1]), 12);
-    QCOMPARE(scoredCells(f.engine.players[2]), 12);
+    QCOMPARE(scoredCells(f.turn().card(1)), 12);
+    QCOMPARE(scoredCells(f.turn().card(2)), 12);
 }
 
 void GameFlowTest::justWatchRequestsOutsideSeatsIgnored()
@@ -643,8 +640,8 @@ void GameFlowTest::justWatchRequestsOutsideSeatsIgnored()
         f.engine.justwatch({seat, wire::WatchRequest::Watch});
     f.engine.justwatch({1, wire::WatchRequest::Other});
     QVERIFY(f.out.sent.isEmpty());
-    QVERIFY(!f.engine.players[1].away);
-    QVERIFY(!f.engine.players[5].away);
+    QVERIFY(!f.table().away(1));
+    QVERIFY(!f.table().away(5));
     QVERIFY(!f.engine.timer1Enabled());
 }
 
@@ -664,35 +661,35 @@ void GameFlowTest::seatHandedOverAfterThirdRollIsScored()
     QCOMPARE(fieldOf(got.value(1), 1), QByteArray("1"));
     QVERIFY(withWord(got, "CMD_thedice").isEmpty());
     QVERIFY(got.value(2).startsWith("CMD_nextplayer+2+1+"));
-    QCOMPARE(f.engine.currentplayer, 2);
-    QCOMPARE(scoredCells(f.engine.players[1]), 1);
+    QCOMPARE(f.turn().current(), 2);
+    QCOMPARE(scoredCells(f.turn().card(1)), 1);
 }
 
 void GameFlowTest::spentTurnOnLastRoundEndsGameWithoutRoll()
 {
-    for (const bool cardFull : {false, true}) {
-        EngineFixture f;
-        f.connect(1, "You");
-        f.clearCards();
-        f.engine.players[1].turns = 12;
-        f.engine.players[2].turns = 12;
-        tplayer &klot = f.engine.players[2];
-        for (int c = 1; c <= 12; ++c)
-            klot.scores[std::size_t(c)] = (cardFull || c != 3) ? 2 : rules::kEmptyCell;
-        klot.total = rules::computeTotals(klot.scores);
-        f.layOut(2, 3, {1, 3, 3, 0, 0}, {0, 0, 0, 6, 6});
+    EngineFixture f;
+    f.connect(1, "You");
+    f.connect(2, "Bob");
+    f.engine.startgame({1, "f", "false"});
+    for (int turn = 0; turn < 23; ++turn)
+        f.playOwnTurn();
+    QCOMPARE(f.turn().current(), 2);
+    for (int roll = 0; roll < 3; ++roll)
         f.engine.rolldice(2);
-        // Seat 2's last turn is scored if it can be, then the game ends; no roll follows.
-        if (cardFull) {
-            QCOMPARE(f.out.to(1), QList<QByteArray>{"CMD_winner+Klot+24+"});
-        } else {
-            QCOMPARE(f.out.to(1), (QList<QByteArray>{"CMD_pscore+2+28+3+2+2+6+2+2+2+2+2+2+2+2+2+16+0+12+0",
-                                                     "CMD_winner+Klot+28+"}));
-        }
-        QCOMPARE(f.engine.currentplayer, 0);
-        QVERIFY(!f.engine.gamestarted);
-        QVERIFY(!f.engine.timer1Enabled());
-    }
+    f.out.clear();
+    // Bob's last turn, handed to the host after its third roll: scored, then the game ends;
+    // no roll follows.
+    f.engine.justwatch({2, wire::WatchRequest::Watch});
+    f.engine.Timer1Timer();
+    const QList<QByteArray> got = f.out.to(1);
+    QCOMPARE(got.size(), 3);
+    QCOMPARE(got[0], QByteArray("CMD_justwatching+2+1"));
+    QVERIFY(got[1].startsWith("CMD_pscore+2+"));
+    QCOMPARE(wordOf(got[2]), QByteArray("CMD_winner"));
+    QCOMPARE(scoredCells(f.turn().card(2)), 12);
+    QCOMPARE(f.turn().current(), 0);
+    QVERIFY(!f.turn().running());
+    QVERIFY(!f.engine.timer1Enabled());
 }
 
 void GameFlowTest::allDiceHeldRollSendsNoDice()

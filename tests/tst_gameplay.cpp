@@ -101,14 +101,13 @@ struct Player : StartForm, ChatFixture {
     QString cardMismatch(const HostEngine &engine) const
     {
         for (int seat = 1; seat <= 4; ++seat) {
-            const tplayer &p = engine.players[std::size_t(seat)];
             for (int cell = 1; cell <= 16; ++cell) {
-                const int v = p.scores[std::size_t(cell)];
+                const int v = engine.turn().card(seat)[std::size_t(cell)];
                 const QString name = QStringLiteral("score%1_%2").arg(seat).arg(cell);
                 if (label(name)->text() != (v == rules::kEmptyCell ? QString() : QString::number(v)))
                     return name;
             }
-            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(p.total))
+            if (label(QStringLiteral("label_score%1").arg(seat))->text() != QString::number(engine.turn().total(seat)))
                 return QStringLiteral("label_score%1").arg(seat);
         }
         return QString();

@@ -149,9 +149,9 @@ void HostTest::acceptSendsLoginInfo()
     TestClient *second = host.connectRaw();
     QVERIFY(second);
     QCOMPARE(second->nextMessage(), QByteArray("CMD_sendlogininfo+2"));
-    QCOMPARE(host.server.engine().numslots, 2);
-    QVERIFY(host.server.engine().players[2].connected);
-    QVERIFY(host.server.engine().players[2].name.isEmpty());
+    QCOMPARE(host.server.engine().table().numslots(), 2);
+    QVERIFY(host.server.engine().table().connected(2));
+    QVERIFY(host.server.engine().table().name(2).isEmpty());
 }
 
 void HostTest::listenFailureIsReported()
@@ -183,7 +183,7 @@ void HostTest::tenthConnectionIsRefused()
     QVERIFY(tenth);
     QCOMPARE(tenth->nextMessage(), QByteArray("CMD_full+"));
     QVERIFY(tenth->waitForClosed());
-    QCOMPARE(host.server.engine().numslots, 9);
+    QCOMPARE(host.server.engine().table().numslots(), 9);
 
     // The nine notice nothing: the next thing each of them hears is a login made after the
     // refusal.
@@ -212,7 +212,7 @@ void HostTest::freedSlotIsReusedLowestFirst()
     QCOMPARE(slot, 2);
     QVERIFY(host.connect(&slot));
     QCOMPARE(slot, 4);
-    QCOMPARE(host.server.engine().numslots, 4);
+    QCOMPARE(host.server.engine().table().numslots(), 4);
 }
 
 void HostTest::loginAnnouncesAndReportsOtherVersion()
@@ -320,13 +320,13 @@ void HostTest::seatAndSpectatorLeaving()
     host.bySlot[2]->close();
     for (int slot : {1, 3, 4, 5})
         QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
-    QVERIFY(!host.server.engine().players[2].connected);
-    QVERIFY(host.server.engine().players[2].name.isEmpty());
+    QVERIFY(!host.server.engine().table().connected(2));
+    QVERIFY(host.server.engine().table().name(2).isEmpty());
 
     host.bySlot[5]->close();
     for (int slot : {1, 3, 4})
         QCOMPARE(host.bySlot[slot]->nextMessage(), QByteArray("CMD_playerdisconnected+5+Spy"));
-    QVERIFY(!host.server.engine().players[5].connected);
+    QVERIFY(!host.server.engine().table().connected(5));
 
     // Each leaving was announced once.
     QVERIFY(host.settle());
@@ -343,12 +343,12 @@ void HostTest::disconnectsockClosesOnlyConnectedSlots()
     for (int slot : {-1, 0, 3, 7, 9, 10, 11})
         host.server.disconnectsock(slot);
     QVERIFY(host.settle());
-    QCOMPARE(host.server.engine().numslots, 2);
+    QCOMPARE(host.server.engine().table().numslots(), 2);
 
     host.server.disconnectsock(2);
     QVERIFY(bo->waitForClosed());
     QCOMPARE(host.bySlot[1]->nextMessage(), QByteArray("CMD_playerdisconnected+2+Bo"));
-    QVERIFY(!host.server.engine().players[2].connected);
+    QVERIFY(!host.server.engine().table().connected(2));
     QVERIFY(host.settle());
 }
 
@@ -366,7 +366,7 @@ void HostTest::spoofedSlotsAreRefused()
     eve->send(chatOf(2, "just me"));
     for (TestClient *client : {host.bySlot[1], eve})
         QCOMPARE(client->nextMessage(), QByteArray("CMD_chat+Eve chats: just me"));
-    QCOMPARE(host.server.engine().players[1].name, QByteArray("Ann"));
+    QCOMPARE(host.server.engine().table().name(1), QByteArray("Ann"));
 }
 
 void HostTest::slotFieldsOutOfRangeAreIgnored()
@@ -385,11 +385,11 @@ void HostTest::slotFieldsOutOfRangeAreIgnored()
     bo->send(chatOf(2, "after"));
     QCOMPARE(host.bySlot[1]->nextMessage(), QByteArray("CMD_chat+Bo chats: after"));
     const HostEngine &engine = host.server.engine();
-    for (int slot = 3; slot <= 11; ++slot) {
-        QVERIFY(!engine.players[slot].connected);
-        QVERIFY(engine.players[slot].name.isEmpty());
+    for (int slot = 3; slot <= 9; ++slot) {
+        QVERIFY(!engine.table().connected(slot));
+        QVERIFY(engine.table().name(slot).isEmpty());
     }
-    QCOMPARE(engine.numslots, 2);
+    QCOMPARE(engine.table().numslots(), 2);
 }
 
 void HostTest::oversizedMessageIsClosedHoweverSplit_data()
@@ -485,7 +485,7 @@ void HostTest::readerThatNeverReadsIsClosed()
     lazy.setReadBufferSize(4096);
     lazy.connectToHost(QHostAddress::LocalHost, host.server.serverPort());
     QVERIFY(lazy.waitForConnected(5000));
-    QVERIFY(TestClient::waitUntil([&] { return host.server.engine().players[2].connected; }));
+    QVERIFY(TestClient::waitUntil([&] { return host.server.engine().table().connected(2); }));
     lazy.write("CMD_logininfo+2+1.0.1+Lazy" + QByteArray(1, kTerminator));
     QCOMPARE(ann->nextMessage(), QByteArray("CMD_newplayerinfo+2+Lazy"));
 
@@ -494,14 +494,14 @@ void HostTest::readerThatNeverReadsIsClosed()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("slot 2 leaves more than 1048576 bytes unread"));
     const QByteArray piece = "CMD_x+" + QByteArray(30000, 'p') + kTerminator;
     int sent = 0;
-    while (host.server.engine().players[2].connected && sent < 4000) {
+    while (host.server.engine().table().connected(2) && sent < 4000) {
         host.server.sendToSlot(1, piece);
         host.server.sendToSlot(2, piece);
         ++sent;
         QVERIFY(ann->waitForMessages(1));
         QCOMPARE(ann->takeAll().size(), 1);
     }
-    QVERIFY(!host.server.engine().players[2].connected);
+    QVERIFY(!host.server.engine().table().connected(2));
     QCOMPARE(ann->nextMessage(), QByteArray("CMD_playerdisconnected+2+Lazy"));
     QVERIFY(host.settle());
 }
@@ -519,7 +519,7 @@ void HostTest::loginTimeoutClosesSilently()
     QVERIFY(idle);
     idle->send(chatOf(3, "nameless"));   // not relayed: it has not logged in
     QVERIFY(idle->waitForClosed());
-    QVERIFY(!host.server.engine().players[3].connected);
+    QVERIFY(!host.server.engine().table().connected(3));
 
     // The others heard nothing of it: neither its chat nor its leaving.
     QVERIFY(host.settle());
@@ -591,13 +591,13 @@ void HostTest::onlyHostingUserStartsGamesAndSetsOthersWatching()
     hosting->send("CMD_justwatch+7+1");      // not a connected seat
     hosting->send("CMD_startgame+2+f+false");
     QCOMPARE(remote->nextMessage(), QByteArray("CMD_startgame+2+f+false"));
-    QVERIFY(host.server.engine().gamestarted);
+    QVERIFY(host.server.engine().turn().running());
 
     hosting->send("CMD_justwatch+1+1");
     QCOMPARE(remote->nextMessageStartingWith("CMD_justwatching+"), QByteArray("CMD_justwatching+1+1"));
     remote->send("CMD_justwatch+1+2");
     QCOMPARE(remote->nextMessageStartingWith("CMD_justwatching+"), QByteArray("CMD_justwatching+1+2"));
-    QVERIFY(!host.server.engine().players[2].away);
+    QVERIFY(!host.server.engine().table().away(2));
 }
 
 void HostTest::hostingUserIsTheWholeEndpoint()
@@ -623,8 +623,8 @@ void HostTest::hostingUserIsTheWholeEndpoint()
     eve->send("CMD_startgame+2+f+false");
     eve->send("CMD_justwatch+1+1");
     QVERIFY(host.settle(2));
-    QVERIFY(!host.server.engine().gamestarted);
-    QVERIFY(!host.server.engine().players[1].away);
+    QVERIFY(!host.server.engine().turn().running());
+    QVERIFY(!host.server.engine().table().away(1));
 
     hosting->send("CMD_startgame+1+f+false");
     QCOMPARE(eve->nextMessage(), QByteArray("CMD_startgame+1+f+false"));
@@ -691,9 +691,10 @@ void HostTest::timer1FiresOncePerEnabling()
     QCOMPARE(server.timer1Interval(), 500);
     server.setTimer1Interval(15);
     QCOMPARE(server.timer1Interval(), 15);
-    server.engine().enableTimer1();
-    QVERIFY(server.engine().timer1Enabled());
-    QVERIFY(TestClient::waitUntil([&] { return !server.engine().timer1Enabled(); }, 2000));
+    server.setTimer1Enabled(true);
+    QVERIFY(server.timer1Active());
+    // The tick finds no seat the host plays and does not start the timer again.
+    QVERIFY(TestClient::waitUntil([&] { return !server.timer1Active(); }, 2000));
 }
 
 QTEST_GUILESS_MAIN(HostTest)

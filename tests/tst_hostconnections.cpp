@@ -81,25 +81,24 @@ void HostConnectionsTest::login(int slot, const QByteArray &name)
 
 void HostConnectionsTest::acceptTakesLowestFreeSlot()
 {
-    QCOMPARE(engine->numslots, 0);
+    QCOMPARE(engine->table().numslots(), 0);
     QCOMPARE(engine->acceptSlot(), 1);
     QCOMPARE(engine->acceptSlot(), 2);
     QCOMPARE(engine->acceptSlot(), 3);
     QCOMPARE(engine->acceptSlot(), 4);
-    QCOMPARE(engine->numslots, 4);
+    QCOMPARE(engine->table().numslots(), 4);
 
     engine->slotClosed(2);
     engine->slotClosed(3);
-    QCOMPARE(engine->numslots, 4);          // never shrinks
+    QCOMPARE(engine->table().numslots(), 4);          // never shrinks
     QCOMPARE(engine->acceptSlot(), 2);
-    QCOMPARE(engine->newslot, 2);
     QCOMPARE(engine->acceptSlot(), 3);
     QCOMPARE(engine->acceptSlot(), 5);
-    QCOMPARE(engine->numslots, 5);
+    QCOMPARE(engine->table().numslots(), 5);
 
     engine->slotClosed(1);
     QCOMPARE(engine->acceptSlot(), 1);
-    QVERIFY(!engine->players[1].loggedin);
+    QVERIFY(!engine->table().loggedIn(1));
     // Accepting sends nothing, and nobody here ever logged in, so nobody's leaving was told.
     QVERIFY(out->sent.isEmpty());
 }
@@ -123,13 +122,11 @@ void HostConnectionsTest::slotOneWaitsForTheHostingUser()
 void HostConnectionsTest::acceptRefusesTenth()
 {
     connectSlots(9);
-    QCOMPARE(engine->numslots, 9);
+    QCOMPARE(engine->table().numslots(), 9);
     QCOMPARE(engine->acceptSlot(), 0);
-    QCOMPARE(engine->numslots, 9);
+    QCOMPARE(engine->table().numslots(), 9);
     for (int slot = 1; slot <= 9; ++slot)
-        QVERIFY(engine->players[slot].connected);
-    QVERIFY(!engine->players[10].connected);
-    QVERIFY(!engine->players[11].connected);
+        QVERIFY(engine->table().connected(slot));
 
     engine->slotClosed(7);
     QCOMPARE(engine->acceptSlot(), 7);
@@ -155,7 +152,7 @@ void HostConnectionsTest::loginAnnouncesInSlotOrder()
         {4, "CMD_existingplayers+3+Cy"},
     };
     QCOMPARE(out->sent, expected);
-    QCOMPARE(engine->players[4].name, QByteArray("Dee+Dum"));
+    QCOMPARE(engine->table().name(4), QByteArray("Dee+Dum"));
 }
 
 void HostConnectionsTest::loginWithOtherVersion_data()
@@ -195,8 +192,8 @@ void HostConnectionsTest::loginWithOtherVersion()
     engine->dispatch("CMD_logininfo+2+" + version + "+Bo", 2, false);
     QCOMPARE(out->to(1), toSlotOne);
     QCOMPARE(out->to(2), toNewcomer);
-    QCOMPARE(engine->players[2].name, QByteArray("Bo"));  // not refused
-    QVERIFY(engine->players[2].connected);
+    QCOMPARE(engine->table().name(2), QByteArray("Bo"));  // not refused
+    QVERIFY(engine->table().connected(2));
 }
 
 void HostConnectionsTest::loginDuringGameBringsNewcomerUpToDate()
@@ -204,17 +201,12 @@ void HostConnectionsTest::loginDuringGameBringsNewcomerUpToDate()
     connectSlots(3);
     login(1, "Ann");
     login(2, "Bo");
-    engine->gamestarted = true;
-    engine->currentplayer = 2;
-    engine->players[2].turns = 4;
-    engine->rolls = 2;
-    for (int seat = 1; seat <= 4; ++seat) {
-        engine->players[seat].scores.fill(HostEngine::kEmptyCell);
-        engine->players[seat].total = seat * 10;
-    }
-    engine->players[2].total = 57;
-    engine->players[1].scores[3] = 9;
-    engine->players[4].scores[16] = 35;
+    engine->startgame({1, "f", "false"});
+    random->setSeed(seedForFaces({3, 3, 3, 1, 2}));
+    engine->rolldice(1);
+    engine->setscore(1, 3);
+    engine->rolldice(2);
+    engine->rolldice(2);
     out->take();
 
     login(3, "Cy");
@@ -222,11 +214,11 @@ void HostConnectionsTest::loginDuringGameBringsNewcomerUpToDate()
         "CMD_newplayerinfo+3+Cy",
         "CMD_existingplayers+1+Ann",
         "CMD_existingplayers+2+Bo",
-        "CMD_nextplayer+2+4+57+2+",
-        "CMD_pscore+1+10+*+1000+1000+9+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
-        "CMD_pscore+2+57+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
-        "CMD_pscore+3+30+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
-        "CMD_pscore+4+40+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+35",
+        "CMD_nextplayer+2+1+0+2+",
+        "CMD_pscore+1+9+*+1000+1000+9+1000+1000+1000+1000+1000+1000+1000+1000+1000+9+0+0+0",
+        "CMD_pscore+2+0+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
+        "CMD_pscore+3+0+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
+        "CMD_pscore+4+0+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
     };
     QCOMPARE(out->to(3), expected);
     // The others only hear the announcement.
@@ -240,7 +232,7 @@ void HostConnectionsTest::loginAgainRenames()
     login(2, "Bo");
     out->take();
     login(2, "Bob");
-    QCOMPARE(engine->players[2].name, QByteArray("Bob"));
+    QCOMPARE(engine->table().name(2), QByteArray("Bob"));
     QCOMPARE(out->to(1), QList<QByteArray>{"CMD_newplayerinfo+2+Bob"});
     QCOMPARE(out->to(2), (QList<QByteArray>{"CMD_newplayerinfo+2+Bob", "CMD_existingplayers+1+Ann"}));
 }
@@ -315,14 +307,19 @@ void HostConnectionsTest::dispatchIgnoresWhatItShould()
     login(1, "Ann");
     login(2, "Bo");
     out->take();
-    const auto before = engine->players;
+    std::array<QByteArray, 10> names;
+    std::array<bool, 10> connected{};
+    for (int slot = 1; slot <= 9; ++slot) {
+        names[std::size_t(slot)] = engine->table().name(slot);
+        connected[std::size_t(slot)] = engine->table().connected(slot);
+    }
 
     engine->dispatch(entry, 2, false);
     engine->dispatch(entry, 1, true);
     QVERIFY(out->sent.isEmpty());
-    for (int slot = 1; slot <= 11; ++slot) {
-        QCOMPARE(engine->players[slot].name, before[slot].name);
-        QCOMPARE(engine->players[slot].connected, before[slot].connected);
+    for (int slot = 1; slot <= 9; ++slot) {
+        QCOMPARE(engine->table().name(slot), names[std::size_t(slot)]);
+        QCOMPARE(engine->table().connected(slot), connected[std::size_t(slot)]);
     }
 }
 
@@ -359,7 +356,7 @@ void HostConnectionsTest::dispatchBindsMessagesToTheirConnection()
 
     engine->dispatch(entry, from, fromHostUser);
     QCOMPARE(!out->sent.isEmpty(), obeyed);
-    QCOMPARE(engine->players[2].name, QByteArray("Bo"));
+    QCOMPARE(engine->table().name(2), QByteArray("Bo"));
 }
 
 void HostConnectionsTest::conversionErrorStopsOnlyThatMessage()
@@ -374,7 +371,7 @@ void HostConnectionsTest::conversionErrorStopsOnlyThatMessage()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("CMD_logininfo.*''"));
     engine->dispatch("CMD_logininfo++1.0.1+Eve", 2, false);
     QVERIFY(out->sent.isEmpty());
-    QCOMPARE(engine->players[2].name, QByteArray("Bo"));
+    QCOMPARE(engine->table().name(2), QByteArray("Bo"));
 
     engine->dispatch("CMD_chat+2+still here", 2, false);
     QCOMPARE(out->to(1), QList<QByteArray>{"CMD_chat+Bo chats: still here"});
@@ -386,21 +383,26 @@ void HostConnectionsTest::closeTellsOthersAndFreesSlot()
     login(1, "Ann");
     login(2, "Bo");
     login(6, "Spy");
-    engine->players[2].away = true;
-    engine->players[2].total = 77;
-    engine->players[2].scores[5] = 15;
+    engine->startgame({1, "f", "false"});
+    engine->rolldice(1);
+    engine->setscore(1, 12);
+    engine->rolldice(2);
+    engine->setscore(2, 5);
+    engine->justwatch({2, wire::WatchRequest::Watch});
+    const rules::ScoreCells card = engine->turn().card(2);
+    QCOMPARE(engine->turn().current(), 3);
     out->take();
 
     engine->slotClosed(2);
     const QByteArray notice("CMD_playerdisconnected+2+Bo");
     const QList<Sent> expected{{1, notice}, {3, notice}, {4, notice}, {5, notice}, {6, notice}};
     QCOMPARE(out->take(), expected);
-    QVERIFY(!engine->players[2].connected);
-    QVERIFY(engine->players[2].name.isEmpty());
-    QVERIFY(!engine->players[2].away);
+    QVERIFY(!engine->table().connected(2));
+    QVERIFY(engine->table().name(2).isEmpty());
+    QVERIFY(!engine->table().away(2));
     // The seat's card stays for whoever takes it over.
-    QCOMPARE(engine->players[2].total, 77);
-    QCOMPARE(engine->players[2].scores[5], 15);
+    QCOMPARE(engine->turn().card(2), card);
+    QVERIFY(card[5] != rules::kEmptyCell);
 
     // A spectator leaving is announced the same way; a second report of the same close is not.
     engine->slotClosed(6);
@@ -430,18 +432,17 @@ void HostConnectionsTest::closeOfCurrentSeatPassesTurnOnce()
     connectSlots(5);
     for (int seat = 1; seat <= 5; ++seat)
         login(seat, "P" + QByteArray::number(seat));
-    engine->gamestarted = true;
-    engine->teamgame = teamgame;
-    engine->currentplayer = leaving;
-    for (int seat = 1; seat <= 4; ++seat) {
-        engine->players[seat].turns = 3;
-        engine->players[seat].scores.fill(HostEngine::kEmptyCell);
+    engine->startgame({1, "f", teamgame ? "true" : "false"});
+    while (engine->turn().current() != leaving) {
+        const int seat = engine->turn().current();
+        engine->rolldice(seat);
+        engine->setscore(seat, 12);
     }
     out->take();
 
     engine->slotClosed(leaving);
     engine->slotClosed(leaving);
-    QCOMPARE(engine->currentplayer, nextSeat);
+    QCOMPARE(engine->turn().current(), nextSeat);
     qsizetype turnStarts = 0;
     for (const Sent &s : out->sent)
         turnStarts += s.slot == 5 && s.text.startsWith("CMD_nextplayer+");
@@ -456,29 +457,40 @@ void HostConnectionsTest::closeOfFreeOrInvalidSlotDoesNothing()
     for (int slot : {-1, 0, 3, 9, 10, 11, 12, 1000})
         engine->slotClosed(slot);
     QVERIFY(out->sent.isEmpty());
-    QCOMPARE(engine->numslots, 2);
-    QVERIFY(engine->players[1].connected);
+    QCOMPARE(engine->table().numslots(), 2);
+    QVERIFY(engine->table().connected(1));
 }
 
 void HostConnectionsTest::nobodySpeaksBeforeLogin()
 {
-    connectSlots(3);
+    connectSlots(1);
     login(1, "Ann");
+    // A game's end names the empty seat 2 after its computer player.
+    engine->startgame({1, "f", "false"});
+    while (engine->turn().running()) {
+        if (engine->turn().current() == 1) {
+            engine->rolldice(1);
+            engine->setscore(1, ComputerPlayer::findany(engine->turn().card(1)));
+        }
+        while (engine->timer1Enabled())
+            engine->Timer1Timer();
+    }
+    QCOMPARE(engine->table().name(2), QByteArray("Klot"));
+    connectSlots(2);
     out->take();
 
     // Slot 2 is connected but has not logged in: its chat and actions have no name to go
-    // under, and its leaving is not told, even after the end of a game named its seat.
+    // under, and its leaving is not told, even though the game's end named its seat.
     engine->dispatch("CMD_chat+2+hello", 2, false);
     engine->dispatch("CMD_action+2+waves", 2, false);
-    engine->players[2].name = game::kComputerNames[2];
     engine->slotClosed(2);
     QVERIFY(out->take().isEmpty());
-    QVERIFY(!engine->players[2].connected);
+    QVERIFY(!engine->table().connected(2));
 
     // A login takes 64 characters of the name, and everybody hears that name.
     const QByteArray name = QByteArray(64, 'N');
     login(3, name + "ZZZ");
-    QCOMPARE(engine->players[3].name, name);
+    QCOMPARE(engine->table().name(3), name);
     QCOMPARE(out->to(1), QList<QByteArray>{"CMD_newplayerinfo+3+" + name});
     out->take();
     engine->dispatch("CMD_chat+3+hi", 3, false);
@@ -492,11 +504,11 @@ void HostConnectionsTest::relayIsBounded_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("relayed");
 
-    const QByteArray line(HostEngine::kMaxRelayedText, 'a');
+    const QByteArray line(Table::kMaxRelayedText, 'a');
     QTest::newRow("longest line whole") << line + "|clBlack" << line + "|clBlack";
     QTest::newRow("long line cut, colour kept") << line + "bbb|clBlack" << line + "|clBlack";
     QTest::newRow("long line without colour") << line + "bbb" << line;
-    QTest::newRow("long colour cut") << "hi|" + QByteArray(5000, 'c') << "hi|" + QByteArray(HostEngine::kMaxRelayedColour, 'c');
+    QTest::newRow("long colour cut") << "hi|" + QByteArray(5000, 'c') << "hi|" + QByteArray(Table::kMaxRelayedColour, 'c');
     QTest::newRow("bars after the first belong to the colour") << QByteArray("a|b|clRed") << QByteArray("a|b|clRed");
 }
 
@@ -529,9 +541,9 @@ void HostConnectionsTest::relayRateIsLimitedPerConnection()
             count += sent.slot == 1;
         return count;
     };
-    for (int i = 0; i < HostEngine::kRelaysPerSecond + 5; ++i)
+    for (int i = 0; i < Table::kRelaysPerSecond + 5; ++i)
         engine->dispatch(i % 2 ? "CMD_chat+2+x" : "CMD_action+2+x", 2, false);
-    QCOMPARE(countRelayed(), HostEngine::kRelaysPerSecond);
+    QCOMPARE(countRelayed(), Table::kRelaysPerSecond);
 
     // Another connection has its own budget.
     engine->dispatch("CMD_chat+3+mine", 3, false);
@@ -563,7 +575,7 @@ void HostConnectionsTest::droppedMessageReportsAreLimited()
     for (int i = 0; i < 25; ++i)
         engine->dispatch(bad, 2, false);
     engine->dispatch("CMD_rolldice+x", 3, false);   // another connection has its own limit
-    QCOMPARE(lines.size(), HostEngine::kLogLinesPerSecond + 1);
+    QCOMPARE(lines.size(), Table::kLogLinesPerSecond + 1);
     QVERIFY(lines.first().contains("slot 2"));
     QVERIFY(lines.first().contains("'\\x1B[31m999"));
     QVERIFY(lines.first().size() < 160);

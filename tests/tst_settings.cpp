@@ -463,15 +463,15 @@ void SettingsTest::spyListKicksOnlyTheSpyPointedAt()
     f.deliver("CMD_playerdisconnected+7+Klot#CMD_newplayerinfo+7+Dora#");
     kick->trigger();
     for (int slot = 1; slot <= 7; ++slot)
-        QVERIFY2(server.engine().players[std::size_t(slot)].connected, qPrintable(QString::number(slot)));
+        QVERIFY2(server.engine().table().connected(slot), qPrintable(QString::number(slot)));
 
     pointAt(spys->visualRect(spys->model()->index(2, 0)).center());
     kick->trigger();
-    QVERIFY(!server.engine().players[7].connected);
+    QVERIFY(!server.engine().table().connected(7));
     QVERIFY(clients[7].waitForClosed());
     QVERIFY(!clients[1].nextMessageStartingWith("CMD_playerdisconnected+7+").isNull());
     for (int slot = 1; slot <= 6; ++slot) {
-        QVERIFY2(server.engine().players[std::size_t(slot)].connected, qPrintable(QString::number(slot)));
+        QVERIFY2(server.engine().table().connected(slot), qPrintable(QString::number(slot)));
         QVERIFY2(!clients[std::size_t(slot)].isClosed(), qPrintable(QString::number(slot)));
     }
 }

@@ -1,110 +1,29 @@
-#include "host/hostengine.h"
-
-// The host's own player. It keeps no memory beyond the seat's target for the turn and draws
-// no numbers of its own, so the same dice and card always give the same holds and choice.
+#include "host/computerplayer.h"
 
 namespace {
 
-bool isOpen(const tplayer &p, int category)
+bool isOpen(const rules::ScoreCells &card, int category)
 {
-    return p.scores[std::size_t(category)] == HostEngine::kEmptyCell;
+    return card[std::size_t(category)] == rules::kEmptyCell;
 }
 
-} // namespace
-
-void HostEngine::computerplay(int seat)
-{
-    tplayer &p = players[std::size_t(seat)];
-    if (rolls > 2 && p.choice == 0)
-        p.choice = findany(seat);
-    if (computercheck(seat))
-        return;
-    if (rolls == 1 || rolls == 2) {
-        computerworking(seat);
-        return;
-    }
-    if (p.choice == 0) {
-        // Nothing left to score on this card: let the turn pass rather than be refused.
-        findplayer();
-        return;
-    }
-    const int choice = p.choice;
-    p.choice = 0;
-    setscore(seat, choice);
-}
-
-bool HostEngine::computercheck(int seat)
-{
-    const tplayer &p = players[std::size_t(seat)];
-    const rules::Hand hand = currentHand();
-    int category = 0;
-    if (isOpen(p, rules::BigStraight) && rules::checkforlstraight(hand))
-        category = rules::BigStraight;
-    else if (isOpen(p, rules::FiveKind) && rules::checkforfivekind(hand))
-        category = rules::FiveKind;
-    else if (isOpen(p, rules::FourKind) && rules::checkforfourkind(hand))
-        category = rules::FourKind;
-    else if (rules::checkforfullhouse(hand) && isOpen(p, rules::FullHouse))
-        category = rules::FullHouse;
-    else if (isOpen(p, rules::SmStraight) && rules::checkforsstraight(hand))
-        category = rules::SmStraight;
-    if (category == 0)
-        return false;
-    setscore(seat, category);
-    return true;
-}
-
-void HostEngine::computerworking(int seat)
-{
-    tplayer &p = players[std::size_t(seat)];
-    if (p.choice == 0)
-        p.choice = findworking(seat);
-    if (rules::isNumberRow(p.choice))
-        worknums(seat, p.choice);
-    else if (p.choice == rules::BigStraight)
-        workstraight(seat);
-    enableTimer1();
-}
-
-int HostEngine::findworking(int seat)
-{
-    if (straight() == rules::BigStraight && isOpen(players[std::size_t(seat)], rules::BigStraight))
-        return rules::BigStraight;
-    if (const int row = threes(seat))
-        return row;
-    return twos(seat);
-}
-
-int HostEngine::findany(int seat)
-{
-    const tplayer &p = players[std::size_t(seat)];
-    for (int category = rules::Freebie; category >= rules::Ones; --category) {
-        if (isOpen(p, category))
-            return category;
-    }
-    return 0;
-}
-
-namespace {
-
-// How many free dice show each face (index = face); held dice lie at 0 and are not counted.
-std::array<int, 7> freeFaceCounts(const std::array<int, 6> &dice)
+// How many free dice show each face (index = face).
+std::array<int, 7> freeFaceCounts(const Dice &dice)
 {
     std::array<int, 7> counts{};
-    for (int i = 1; i <= 5; ++i) {
-        const int face = dice[std::size_t(i)];
-        if (face >= 1 && face <= 6)
-            ++counts[std::size_t(face)];
+    for (const Die &die : dice) {
+        if (die.isFree())
+            ++counts[std::size_t(die.face)];
     }
     return counts;
 }
 
 // The highest face that at least `atLeast` free dice show and whose row is still open.
-int bestOpenRow(const std::array<int, 6> &dice, const tplayer &p, int atLeast)
+int bestOpenRow(const Dice &dice, const rules::ScoreCells &card, int atLeast)
 {
     const auto counts = freeFaceCounts(dice);
     for (int face = 6; face >= 1; --face) {
-        if (counts[std::size_t(face)] >= atLeast && isOpen(p, face))
+        if (counts[std::size_t(face)] >= atLeast && isOpen(card, face))
             return face;
     }
     return 0;
@@ -112,59 +31,128 @@ int bestOpenRow(const std::array<int, 6> &dice, const tplayer &p, int atLeast)
 
 } // namespace
 
-int HostEngine::threes(int seat)
+void ComputerPlayer::turnStarted(int)
 {
-    return bestOpenRow(dice, players[std::size_t(seat)], 3);
+    choice_ = 0;
 }
 
-int HostEngine::twos(int seat)
+void ComputerPlayer::play(int seat)
 {
-    return bestOpenRow(dice, players[std::size_t(seat)], 2);
+    if (turn_.rolls() > 2 && choice_ == 0)
+        choice_ = findany(turn_.card(seat));
+    if (computercheck(seat))
+        return;
+    if (turn_.rolls() == 1 || turn_.rolls() == 2) {
+        computerworking(seat);
+        return;
+    }
+    if (choice_ == 0) {
+        // Nothing left to score on this card: let the turn pass rather than be refused.
+        turn_.findplayer();
+        return;
+    }
+    const int choice = choice_;
+    choice_ = 0;
+    turn_.setscore(seat, choice);
 }
 
-int HostEngine::straight()
+void ComputerPlayer::playSpent(int seat)
+{
+    // Ending such a turn without a score would leave a cell of the card empty for good (a
+    // seat handed to the host after its third roll gets here). Scoring it as any third roll
+    // is scored keeps every card complete.
+    if (!rules::isCategory(choice_) || !isOpen(turn_.card(seat), choice_))
+        choice_ = findany(turn_.card(seat));
+    play(seat);
+}
+
+bool ComputerPlayer::computercheck(int seat)
+{
+    const rules::ScoreCells &card = turn_.card(seat);
+    const rules::Hand hand = turn_.hand();
+    int category = 0;
+    if (isOpen(card, rules::BigStraight) && rules::checkforlstraight(hand))
+        category = rules::BigStraight;
+    else if (isOpen(card, rules::FiveKind) && rules::checkforfivekind(hand))
+        category = rules::FiveKind;
+    else if (isOpen(card, rules::FourKind) && rules::checkforfourkind(hand))
+        category = rules::FourKind;
+    else if (rules::checkforfullhouse(hand) && isOpen(card, rules::FullHouse))
+        category = rules::FullHouse;
+    else if (isOpen(card, rules::SmStraight) && rules::checkforsstraight(hand))
+        category = rules::SmStraight;
+    if (category == 0)
+        return false;
+    turn_.setscore(seat, category);
+    return true;
+}
+
+void ComputerPlayer::computerworking(int seat)
+{
+    if (choice_ == 0)
+        choice_ = findworking(turn_.dice(), turn_.card(seat));
+    if (rules::isNumberRow(choice_))
+        worknums(seat, choice_);
+    else if (choice_ == rules::BigStraight)
+        workstraight(seat);
+    turn_.enableTimer1();
+}
+
+int ComputerPlayer::findworking(const Dice &dice, const rules::ScoreCells &card)
+{
+    if (straight(dice) == rules::BigStraight && isOpen(card, rules::BigStraight))
+        return rules::BigStraight;
+    if (const int row = threes(dice, card))
+        return row;
+    return twos(dice, card);
+}
+
+int ComputerPlayer::findany(const rules::ScoreCells &card)
+{
+    for (int category = rules::Freebie; category >= rules::Ones; --category) {
+        if (isOpen(card, category))
+            return category;
+    }
+    return 0;
+}
+
+int ComputerPlayer::threes(const Dice &dice, const rules::ScoreCells &card)
+{
+    return bestOpenRow(dice, card, 3);
+}
+
+int ComputerPlayer::twos(const Dice &dice, const rules::ScoreCells &card)
+{
+    return bestOpenRow(dice, card, 2);
+}
+
+int ComputerPlayer::straight(const Dice &dice)
 {
     const auto counts = freeFaceCounts(dice);
     const bool middle = counts[2] > 0 && counts[3] > 0 && counts[4] > 0 && counts[5] > 0;
     return middle ? int(rules::BigStraight) : 0;
 }
 
-void HostEngine::workstraight(int seat)
+void ComputerPlayer::workstraight(int seat)
 {
     std::array<bool, 7> noted{};
-    for (int i = 1; i <= 5; ++i) {
-        const int face = helddice[std::size_t(i)];
-        if (face >= 2 && face <= 5)
-            noted[std::size_t(face)] = true;
+    for (const Die &die : turn_.dice()) {
+        if (die.isHeld() && die.face >= 2 && die.face <= 5)
+            noted[std::size_t(die.face)] = true;
     }
-    for (int i = 1; i <= 5; ++i) {
-        const int face = dice[std::size_t(i)];
-        if (face >= 2 && face <= 5 && !noted[std::size_t(face)]) {
-            noted[std::size_t(face)] = true;
-            setdice(seat, i);
+    for (int i = 1; i <= game::kDice; ++i) {
+        const Die &die = turn_.die(i);
+        if (die.isFree() && die.face >= 2 && die.face <= 5 && !noted[std::size_t(die.face)]) {
+            noted[std::size_t(die.face)] = true;
+            turn_.setdice(seat, i);
         }
     }
 }
 
-void HostEngine::worknums(int seat, int face)
+void ComputerPlayer::worknums(int seat, int face)
 {
-    for (int i = 1; i <= 5; ++i) {
-        if (dice[std::size_t(i)] == face)
-            setdice(seat, i);
+    for (int i = 1; i <= game::kDice; ++i) {
+        if (turn_.die(i).isFree() && turn_.die(i).face == face)
+            turn_.setdice(seat, i);
     }
-}
-
-void HostEngine::playSpentTurn(int seat)
-{
-    // Ending such a turn without a score would leave a cell of the card empty for good (a
-    // seat handed to the host after its third roll gets here). Scoring it as any third roll
-    // is scored keeps every card complete; only a card with nothing open passes unscored.
-    tplayer &p = players[std::size_t(seat)];
-    if (!rules::isCategory(p.choice) || !isOpen(p, p.choice))
-        p.choice = findany(seat);
-    if (p.choice == 0) {
-        findplayer();
-        return;
-    }
-    computerplay(seat);
 }

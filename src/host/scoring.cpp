@@ -1,68 +1,46 @@
-#include "host/hostengine.h"
+#include "host/turn.h"
 
-#include "protocol/catalogue.h"
+#include "host/table.h"
 
-namespace {
-
-const QByteArray &rollAgainMessage()
+void Turn::setscore(int seat, int category)
 {
-    static const QByteArray message = wire::Notice{wire::Word::rollagain}.encode();
-    return message;
-}
-
-const QByteArray &chooseAgainMessage()
-{
-    static const QByteArray message = wire::Notice{wire::Word::chooseagain}.encode();
-    return message;
-}
-
-} // namespace
-
-void HostEngine::setscore(int seat, int category)
-{
-    if (seat == 0 || seat != currentplayer)
+    if (seat == 0 || seat != currentplayer_)
         return;
-    tplayer &p = players[std::size_t(seat)];
-    if (dice[1] == -1) {
-        refuseScore(seat, rollAgainMessage());
+    if (rolls_ == 0) {
+        refuseScore(seat, wire::Word::rollagain);
         return;
     }
-    if (!rules::isCategory(category) || p.scores[std::size_t(category)] != kEmptyCell) {
-        refuseScore(seat, chooseAgainMessage());
+    Seat &s = seats_[std::size_t(seat)];
+    if (!rules::isCategory(category) || s.scores[std::size_t(category)] != rules::kEmptyCell) {
+        refuseScore(seat, wire::Word::chooseagain);
         return;
     }
 
-    for (int i = 1; i <= 5; ++i) {
-        if (helddice[std::size_t(i)] == 0)
-            helddice[std::size_t(i)] = dice[std::size_t(i)];
-    }
-    const rules::Hand hand{helddice[1], helddice[2], helddice[3], helddice[4], helddice[5]};
-    p.scores[std::size_t(category)] = rules::scoreFor(hand, category, {bonusgame, bonusdie});
-    p.total = rules::computeTotals(p.scores);
+    s.scores[std::size_t(category)] = rules::scoreFor(hand(), category, {bonusgame_, bonusdie_});
+    s.total = rules::computeTotals(s.scores);
+    wire::Card card{seat, s.total, wire::Card::Scored, category, s.scores};
+    table_.sendToAll(card.encode());
 
-    wire::Card card{seat, p.total, wire::Card::Scored, category, p.scores};
-    sendToAll(card.encode());
-
-    if (teamgame) {
+    if (teamgame_) {
         // Partners keep one card: whatever either scores is used for both.
-        tplayer &partner = players[std::size_t(p.partner)];
-        partner.scores = p.scores;
-        partner.total = p.total;
-        card.seat = p.partner;
+        const int partner = partnerOf(seat);
+        seats_[std::size_t(partner)].scores = s.scores;
+        seats_[std::size_t(partner)].total = s.total;
+        card.seat = partner;
         card.mark = wire::Card::PartnerCopy;
-        sendToAll(card.encode());
+        table_.sendToAll(card.encode());
     }
 
     findplayer();
 }
 
-void HostEngine::refuseScore(int seat, const QByteArray &message)
+void Turn::refuseScore(int seat, wire::Word answer)
 {
     // Only a connected seat has someone to tell. The computer's own requests are never
     // refused (it names open categories after a roll), so a connected seat the host plays
     // cannot be left waiting here.
-    if (players[std::size_t(seat)].connected)
-        sendTo(seat, message);
+    if (table_.connected(seat))
+        table_.sendTo(seat, wire::Notice{answer}.encode());
     else
         rolldice(seat);
 }

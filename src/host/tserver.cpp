@@ -95,7 +95,7 @@ quint16 TServer::serverPort() const
 
 void TServer::disconnectsock(int slot)
 {
-    if (HostEngine::isSlot(slot) && connections_[slot].sock)
+    if (game::isSlot(slot) && connections_[slot].sock)
         closeSocket(connections_[slot].sock);
 }
 
@@ -128,7 +128,7 @@ HostEngine &TServer::engine()
 
 void TServer::sendToSlot(int slot, const QByteArray &message)
 {
-    if (!HostEngine::isSlot(slot))
+    if (!game::isSlot(slot))
         return;
     Connection &connection = connections_[slot];
     QTcpSocket *socket = connection.sock;
@@ -179,7 +179,7 @@ void TServer::Sock1Accept()
             if (socket->state() == QAbstractSocket::UnconnectedState)
                 tempsockDisconnect(socket);
         });
-        engine_.sendTo(slot, wire::LoginAsk{slot}.encode());
+        sendToSlot(slot, wire::LoginAsk{slot}.encode());
     }
 }
 
@@ -285,7 +285,7 @@ void TServer::closeSocket(QTcpSocket *socket, CloseMode mode)
 void TServer::loginTimedOut(QTcpSocket *socket)
 {
     const int slot = slotOf(socket);
-    if (slot == 0 || engine_.players[slot].loggedin)
+    if (slot == 0 || engine_.table().loggedIn(slot))
         return;
     log("Host: slot " + QByteArray::number(slot) + " did not log in within "
         + QByteArray::number(loginTimeoutMs_) + " ms; closing it");

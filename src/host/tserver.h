@@ -56,6 +56,7 @@ public:
     void setLoginTimeout(int milliseconds) { loginTimeoutMs_ = milliseconds; }
     void setTimer1Interval(int milliseconds) override;   // the computer-player speed
     int timer1Interval() const;
+    bool timer1Active() const { return Timer1.isActive(); }
     HostEngine &engine();
 
     // Messages waiting for the dispatcher, of all connections or of one slot.
