@@ -19,7 +19,7 @@ class TestClient : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kDefaultTimeoutMs = 5000;
+    static constexpr int kDefaultTimeoutMs = 20000;
 
     explicit TestClient(QObject *parent = nullptr);
 

@@ -135,7 +135,7 @@ void ClientModelTest::relayedLineColour_data()
     QTest::newRow("action by name") << "CMD_action+Ann waves|clGreen" << "Ann waves" << 0x008000;
     QTest::newRow("no colour: red") << "CMD_chat+Ann chats: hi" << "Ann chats: hi" << 0x0000FF;
     QTest::newRow("unreadable colour: red") << "CMD_chat+Ann chats: hi|green" << "Ann chats: hi" << 0x0000FF;
-    QTest::newRow("cut at the first bar") << "CMD_chat+Ann chats: a|b|clBlack" << "Ann chats: a" << 0x0000FF;
+    QTest::newRow("a typed bar stays in the line") << "CMD_chat+Ann chats: a|b|clBlack" << "Ann chats: a|b" << 0;
     QTest::newRow("markup stays text") << "CMD_chat+Ann chats: <b>x</b>|clBlack" << "Ann chats: <b>x</b>" << 0;
 }
 

@@ -128,7 +128,12 @@ void GameModelTest::turns_data()
     QTest::newRow("own roll") << kOwnTurn + "!roll#" << "CMD_thedice+2+y+1+1+4+2+4+3+1+4+6+5+2#"
                               << "die1=o4e;die4=o6e;roll=1;canact=1;rolls=1;sound=dice2";
     QTest::newRow("own last roll") << kOwnTurn + "!roll#" << "CMD_thedice+2+n+3+1+4#"
-                                   << "die1=o4e;die2=10;roll=0;canact=1;rolls=3";
+                                   << "die1=o4e;die2=10;roll=0;canact=1;rolls=3;status=Choose a category.";
+    // The status line speaks of now: a game start clears it, a roll ends a request to release.
+    QTest::newRow("a game start clears the status") << kRolled + "CMD_rollagain+#" << "CMD_startgame+1+f+false#"
+                                                    << "status=";
+    QTest::newRow("a roll after a release") << kRolled + kHoldAll + "!roll#CMD_unsetdice+2#" << "!roll#CMD_thedice+2+y+2+2+3#"
+                                            << "status=;rolls=2";
     QTest::newRow("another's roll") << kOthersTurn << "CMD_thedice+3+y+2+1+4+2+5#"
                                     << "die1=o4;die2=o5;canact=0;roll=0;rolls=2;sound=dice";
     QTest::newRow("roll count 7 leaves the markers") << kRolled << "CMD_thedice+2+y+7+1+4#" << "rolls=1;die1=o4e";
@@ -142,7 +147,7 @@ void GameModelTest::turns_data()
                                  << "status=Invalid Choice, Choose Again!;canact=1;sound=error";
     // ---- the card and the winner ----
     QTest::newRow("refresh: no status, no sound") << kSeated << "CMD_pscore+3+12+*+" + cells("- - 3 - - - - - - 9 - - 3 0 9 0") + "#"
-                                                  << "card3=- - 3 - - - - - - 9 - - 3 0 9 0 = 12;status=Welcome to Morvello!;sound=";
+                                                  << "card3=- - 3 - - - - - - 9 - - 3 0 9 0 = 12;status=;sound=";
     QTest::newRow("zero") << kSeated << "CMD_pscore+1+0+8+" + cells("- - - - - - - 0 - - - - 0 0 0 0") + "#"
                           << "status=Ann tagged a FULL HOUSE;sound=noscore";
     QTest::newRow("own five of a kind") << kSeated << "CMD_pscore+2+50+11+" + cells("- - - - - - - - - - 50 - 0 0 50 0") + "#"
@@ -179,7 +184,7 @@ void GameModelTest::turns_data()
     QTest::newRow("release") << kRolled + "CMD_setdice+3#" << "!die 3#" << "sent=CMD_unsetdice+2+3";
     QTest::newRow("a die not yet placed asks for a release") << kOwnTurn << "!die 4#" << "sent=CMD_unsetdice+2+4";
     QTest::newRow("die out of turn") << kOthersTurn + "CMD_thedice+3+y+1+1+4#" << "!die 1#" << "outcome=Ignored;sent=";
-    QTest::newRow("score before the first roll") << kOwnTurn << "!score 12#" << "outcome=Ignored;sent=";
+    QTest::newRow("score before the first roll") << kOwnTurn << "!score 12#" << "outcome=Ignored;sent=;status=Roll first.";
     QTest::newRow("score") << kRolled << "!score 5#" << "sent=CMD_setscore+2+5;canact=0;roll=0";
     QTest::newRow("score 13") << kRolled << "!score 13#" << "outcome=Ignored;sent=";
     QTest::newRow("check: a 4 shows, Fours sent") << kRolled << "!check 4#" << "sent=CMD_setscore+2+4";

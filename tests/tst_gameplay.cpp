@@ -274,8 +274,13 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     }
     Player spy(nullptr, {QStringLiteral("Spy"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     QVERIFY(spy.loggedIn("P4", 4));
+    QVERIFY(ann.loggedIn("P4", 4));   // each client takes the roster in its own time
     QCOMPARE(spy.model().myseat(), 5);
     QVERIFY(!spy.action(QStringLiteral("StartGame1"))->isEnabled() && !spy.shown("button_start"));
+    // The popups follow what each window has heard of the seats, which arrives in its own time.
+    for (const char *name : {"P2", "P3", "P4"})
+        QVERIFY(ann.loggedIn(name, name[1] - '0'));
+    QVERIFY(spy.loggedIn("P3", 3));
     // The hosting user may act on the others' seats but not remove its own; others on none.
     QCOMPARE(ann.popup(1), (QList<bool>{false, true, true}));
     QCOMPARE(ann.popup(3), (QList<bool>{true, true, true}));
@@ -309,7 +314,7 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
         }
         QVERIFY(ann.press(kCategoryKey[ann.firstFreeCategory()]));
     }
-    QTRY_VERIFY(spy.shown("label_winner"));
+    QVERIFY(TestClient::waitUntil([&] { return spy.shown("label_winner"); }));
     QCOMPARE(spy.label(QStringLiteral("label_winner"))->text(), ann.label(QStringLiteral("label_winner"))->text());
     QCOMPARE(ann.cardMismatch(server.engine()), QString());
     QCOMPARE(spy.cardMismatch(server.engine()), QString());

@@ -254,6 +254,9 @@ void HostConnectionsTest::relayFormats_data()
     QTest::newRow("line breaks forge nothing")
         << QByteArray("CMD_chat+2+hi\r\nAnn chats: type your password|clBlack") << 2
         << QByteArray("CMD_chat+Bo chats: hi  Ann chats: type your password|clBlack");
+    QTest::newRow("a typed bar far from the colour")
+        << QByteArray("CMD_chat+2+" + QByteArray(40, 'x') + "|" + QByteArray(40, 'y') + "|clBlack") << 2
+        << QByteArray("CMD_chat+Bo chats: " + QByteArray(40, 'x') + "|" + QByteArray(40, 'y') + "|clBlack");
     QTest::newRow("controls in the colour")
         << QByteArray("CMD_action+2+waves|cl\nRed") << 2 << QByteArray("CMD_action+Bo waves|cl Red");
     QTest::newRow("tab, DEL and C1") << QByteArray("CMD_chat+2+a\tb\x7f" "c\x85" "d\x9f" "e\xa0" "f") << 2

@@ -115,7 +115,7 @@ void ResourcesTest::pictureHasItsSize_data()
         {":/images/rollmarker.png", {20, 20}},  {":/images/eyes.png", {24, 12}},
         {":/images/logo.png", {55, 27}},        {":/images/background.png", {128, 128}},
         {":/images/icon.png", {64, 64}},
-        {":/images/lobby.jpg", {240, 180}},
+        {":/images/lobby.jpg", {240, 180}},     {":/images/lobby@2x.jpg", {480, 360}},
     };
     for (const auto &[path, size] : fixed)
         QTest::newRow(path) << QString::fromLatin1(path) << size;

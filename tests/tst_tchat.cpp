@@ -191,7 +191,10 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     QCOMPARE(chat.findChild<QLabel *>(QStringLiteral("label_playername1"))->text(), QStringLiteral("You"));
     QCOMPARE(chat.sock()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     QVERIFY(!chat.sock11());  // a solo game never opens the side connection
-    QTRY_VERIFY(download.isVisible());  // the lobby is offered beside a solo game
+    QTRY_VERIFY(download.isVisible());  // the lobby is offered beside a solo game, not over it
+    QVERIFY(!download.frameGeometry().intersects(chat.frameGeometry()));
+    QTest::keyClick(&download, Qt::Key_Escape);
+    QVERIFY(!download.isVisible());
     QVERIFY(spylist.popup_kickhim()->isEnabled());  // the hosting user may remove spies
     QTRY_VERIFY(!chat.timer1Active());
 }
@@ -216,9 +219,9 @@ void TchatTest::listenFailureIsShownAndStopsTheStart()
     const QString port = QString::number(squatter.serverPort());
     QCOMPARE(f.lines().mid(1, 2),
              (QStringList{QStringLiteral("Port %1 is already in use: another copy of Morvello may be hosting on it.").arg(port),
-                          QStringLiteral("Close that copy and start again, or choose another port, for example: "
-                                         "MORVELLO_PORT=%1 morvello (everyone joining must then use the same "
-                                         "MORVELLO_PORT).").arg(squatter.serverPort() + 1)}));
+                          QStringLiteral("Close that copy and start again, or host on another port, for example: "
+                                         "MORVELLO_PORT=%1 morvello Ann 127.0.0.1 true (everyone joining must then use "
+                                         "the same MORVELLO_PORT).").arg(squatter.serverPort() + 1)}));
     QVERIFY(!chat.model().ishost());
     QVERIFY(!chat.findChild<QAction *>(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(chat.findChild<QLabel *>(QStringLiteral("button_start"))->isHidden());

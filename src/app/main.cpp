@@ -3,6 +3,7 @@
 #include "app/commandline.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
+#include "ui/gamestyle.h"
 #include "windows/tabout.h"
 #include "windows/tallylist.h"
 #include "windows/tdownload.h"
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
         return *status;
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new GameStyle);
     QApplication::setApplicationName(QStringLiteral("Morvello"));
     // Lets the desktop match the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(MORVELLO_APP_ID));

@@ -27,8 +27,10 @@ inline const QString checkHost = QStringLiteral(
     "Check that the host's game is running and that its firewall lets TCP port %1 through, then start again.");
 inline const QString portInUse = QStringLiteral(
     "Port %1 is already in use: another copy of Morvello may be hosting on it.");
-inline const QString pickAnotherPort = QStringLiteral(
-    "Close that copy and start again, or choose another port, for example: MORVELLO_PORT=%1 morvello"
+inline const QString pickAnotherPortSolo = QStringLiteral(
+    "Close that copy and start again, or choose another port, for example: MORVELLO_PORT=%1 morvello");
+inline const QString pickAnotherPortHost = QStringLiteral(
+    "Close that copy and start again, or host on another port, for example: MORVELLO_PORT=%1 morvello %2 %3 true"
     " (everyone joining must then use the same MORVELLO_PORT).");
 inline const QString cannotListen = QStringLiteral("Could not listen on port %1: %2");
 inline const QString hostNotFound = QStringLiteral(

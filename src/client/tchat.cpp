@@ -23,6 +23,7 @@
 #include "windows/tphrases.h"
 #include "windows/thelp.h"
 #include "windows/tspylist.h"
+#include "windows/tdownload.h"
 
 const QColor Tchat::kBlue(0, 0, 255);
 const QColor Tchat::kNavy(0, 0, 128);
@@ -74,10 +75,10 @@ void Tchat::setWindows(const TchatWindows &windows)
     auto button = [](QWidget *window, const char *name) {
         return window ? window->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
     };
-    // Help, the tally, the spy list and the start options close with Esc; About and the
-    // phrase editor also take Enter for their one button.
+    // Help, the tally, the spy list, the start options and the lobby window close with Esc;
+    // About and the phrase editor also take Enter for their one button.
     for (QWidget *window : std::initializer_list<QWidget *>{windows_.help, windows_.tally, windows_.spylist,
-                                                           windows_.gamestart})
+                                                           windows_.gamestart, windows_.download})
         WindowKeys::install(window);
     WindowKeys::install(windows_.about, button(windows_.about, "Button1"));
     WindowKeys::install(windows_.phrases, button(windows_.phrases, "SelButton8"));

@@ -199,7 +199,8 @@ private:
     void showPhrases();
     // A solo start offers the lobby in its window beside the game's.
     void showLobbyOffer();
-    void offerLobbyNow();
+    // The game is connected, or could not be.
+    void startSettled();
 
     // ---- menus ----
     // Both "Scroll Chat Off" entries share one state; checked is the new state of the one chosen.

@@ -8,11 +8,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QNetworkInterface>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "client/clienttexts.h"
 #include "common/environment.h"
 #include "protocol/catalogue.h"
+#include "windows/tallylist.h"
 #include "windows/tspylist.h"
 #include "ui/plaintext.h"
 
@@ -27,8 +29,8 @@ void Tchat::connectSession()
     connect(session_, &ClientSession::starting, this, &Tchat::starting);
     connect(session_, &ClientSession::hosting, this, &Tchat::hosting);
     connect(session_, &ClientSession::startFailed, this, &Tchat::startFailed);
-    connect(session_, &ClientSession::startFailed, this, &Tchat::offerLobbyNow);
-    connect(model_, &GameModel::ownLogin, this, &Tchat::offerLobbyNow);
+    connect(session_, &ClientSession::startFailed, this, &Tchat::startSettled);
+    connect(model_, &GameModel::ownLogin, this, &Tchat::startSettled);
 }
 
 void Tchat::processparams()
@@ -49,12 +51,16 @@ void Tchat::starting(ClientSession::Mode mode)
     lobbyOfferDue_ = true;
 }
 
-void Tchat::offerLobbyNow()
+void Tchat::startSettled()
 {
-    if (!lobbyOfferDue_)
-        return;
-    lobbyOfferDue_ = false;
-    QTimer::singleShot(0, this, &Tchat::showLobbyOffer);
+    // What the first paint and the connection do not need comes now: the tally (whose lock
+    // costs a write to the disk) and the lobby offer.
+    if (windows_.tally)
+        QTimer::singleShot(0, windows_.tally, &Ttallylist::loadtallyfile);
+    if (lobbyOfferDue_) {
+        lobbyOfferDue_ = false;
+        QTimer::singleShot(0, this, &Tchat::showLobbyOffer);
+    }
 }
 
 void Tchat::hosting(quint16 port)
@@ -66,16 +72,39 @@ void Tchat::hosting(quint16 port)
     StartGame1->setEnabled(true);
 }
 
+namespace {
+
+// A word as a shell reads it back: quoted when it holds anything but plain letters and signs.
+QString shellWord(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._:@/-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace
+
 void Tchat::startFailed(const ClientSession::StartFailure &failure)
 {
     using Kind = ClientSession::StartFailure::Kind;
     switch (failure.kind) {
     case Kind::PortInUse:
         showMessage(failure.detail);
+    {
         addlinetochat(ClientText::portInUse.arg(failure.port), kBlue);
-        addlinetochat(ClientText::pickAnotherPort.arg(failure.port == 65535 ? failure.port - 1 : failure.port + 1),
-                      kBlue);
+        const quint16 other = failure.port == 65535 ? failure.port - 1 : failure.port + 1;
+        // The hint starts the same kind of game again: a hosting copy's hosts.
+        if (session_->mode() == ClientSession::Mode::Solo)
+            addlinetochat(ClientText::pickAnotherPortSolo.arg(other), kBlue);
+        else
+            addlinetochat(ClientText::pickAnotherPortHost.arg(other)
+                              .arg(shellWord(model_->myname()), shellWord(session_->hostaddress())),
+                          kBlue);
         return;
+    }
     case Kind::CannotListen:
         showMessage(failure.detail);
         addlinetochat(ClientText::cannotListen.arg(failure.port).arg(failure.detail), kBlue);

@@ -11,8 +11,8 @@ void Tchat::connectTally()
     Ttallylist *tally = windows_.tally;
     if (!tally)
         return;
-    // A problem found while reading the tally was reported before anyone listened.
-    if (!tally->problem().isEmpty())
+    // A problem found while reading the tally may have been reported before anyone listened.
+    if (tally->isLoaded() && !tally->problem().isEmpty())
         addlinetochat(tally->problem(), kBlue);
     connect(tally, &Ttallylist::problemReported, this, [this](const QString &text) { addlinetochat(text, kBlue); });
 }

@@ -88,10 +88,11 @@ void Table::relay(const wire::ChatRequest &request)
     if (!loggedIn(slot) || !slots_[std::size_t(slot)].relays.allow(clock_()))
         return;
 
-    // The line runs to the first "|", the colour follows it; each is cut to its length, so
-    // that an ordinary line goes out untouched and a long one keeps its colour.
+    // The colour follows the last "|", which the sender's copy put there; a "|" typed in the
+    // line stays in it. Each is cut to its length, so that an ordinary line goes out untouched
+    // and a long one keeps its colour.
     const QByteArrayView text = request.text;
-    const qsizetype bar = text.indexOf('|');
+    const qsizetype bar = text.lastIndexOf('|');
     const QByteArrayView line = bar < 0 ? text : text.first(bar);
     const QByteArrayView colour = bar < 0 ? QByteArrayView() : text.sliced(bar);
     QByteArray relayed = slots_[std::size_t(slot)].name;

@@ -257,13 +257,13 @@ Decoded<PlayerLeft> PlayerLeft::decode(QByteArrayView data)
 
 QByteArrayView RelayedLine::text() const
 {
-    const qsizetype bar = line.indexOf('|');
+    const qsizetype bar = line.lastIndexOf('|');
     return bar < 0 ? QByteArrayView(line) : QByteArrayView(line).first(bar);
 }
 
 std::optional<QByteArrayView> RelayedLine::colour() const
 {
-    const qsizetype bar = line.indexOf('|');
+    const qsizetype bar = line.lastIndexOf('|');
     if (bar < 0)
         return std::nullopt;
     return QByteArrayView(line).sliced(bar + 1);

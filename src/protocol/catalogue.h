@@ -190,8 +190,8 @@ struct PlayerLeft {
     static Decoded<PlayerLeft> decode(QByteArrayView data);
 };
 
-// CMD_chat+line and CMD_action+line: the speaker's name and what they said, then "|" and the
-// colour. A line without "|" has no colour.
+// CMD_chat+line and CMD_action+line: the speaker's name and what they said, then the last
+// "|" and the colour (a "|" typed in the line stays in it). A line without "|" has no colour.
 struct RelayedLine {
     bool action = false;
     QByteArray line;

@@ -103,7 +103,7 @@ ClientCommands::Outcome ClientCommands::rolldice()
     // With every die held the host has nothing to roll and sends nothing back, so the turn
     // would wait for ever on a hidden roll button.
     if (model_.allDiceHeld()) {
-        model_.setStatus(QStringLiteral("Release a die first, then roll."));
+        model_.setStatus(GameModel::kReleaseFirst);
         return Outcome::ReleaseFirst;
     }
     model_.noteRollSent();
@@ -122,8 +122,12 @@ ClientCommands::Outcome ClientCommands::clickDie(int die)
 
 ClientCommands::Outcome ClientCommands::chooseCategory(int category, bool doubleCheck)
 {
-    if (!rules::isCategory(category) || !model_.myTurn() || !model_.canact() || model_.rolls() < 1)
+    if (!rules::isCategory(category) || !model_.myTurn() || !model_.canact())
         return Outcome::Ignored;
+    if (model_.rolls() < 1) {
+        model_.setStatus(GameModel::kRollFirst);
+        return Outcome::Ignored;
+    }
     if (doubleCheck && !rules::isMade(model_.faces(), category))
         return Outcome::AskFirst;
     sendscore(category);

@@ -323,6 +323,9 @@ void GameModel::startthegame(const wire::GameStart &start)
     canact_ = false;
     justWatching_ = false;
     gameStarted_ = true;
+    // What the last game's status line said is of no use in the new one.
+    statusText_.clear();
+    emit headChanged();
     bonusdie_ = -1;
     for (int die = 1; die <= kDice; ++die)
         dice_[std::size_t(die)].mark = DieView::NotPlaced;
@@ -387,6 +390,12 @@ void GameModel::thedice(const wire::Roll &roll)
         rollOffered_ = true;
     if (seat == myseat_) {
         canact_ = true;
+        // The status line speaks of now: a request to release a die is met once a roll is
+        // made, and after the last roll only a category is left to choose.
+        if (statusText_ == kReleaseFirst)
+            statusText_.clear();
+        if (!roll.again)
+            statusText_ = kChooseCategory;
         emit sound(QStringLiteral("dice2"));
     } else {
         emit sound(QStringLiteral("dice"));

@@ -63,6 +63,11 @@ public:
     // Reports of messages that were stopped: at most this many lines a second.
     static constexpr int kReportsPerSecond = 10;
 
+    // The status line's own texts beside those of the host's answers.
+    static inline const QString kReleaseFirst = QStringLiteral("Release a die first, then roll.");
+    static inline const QString kChooseCategory = QStringLiteral("Choose a category.");
+    static inline const QString kRollFirst = QStringLiteral("Roll first.");
+
     explicit GameModel(QObject *parent = nullptr);
 
     // The clock of the report limit, in milliseconds (monotonic); tests step their own.

@@ -17,7 +17,8 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show) {
+        if (event->type() == QEvent::Show
+            && !static_cast<QWidget *>(watched)->testAttribute(Qt::WA_ShowWithoutActivating)) {
             // After the show has been handled, when the window system knows the window.
             QPointer<QWidget> window = static_cast<QWidget *>(watched);
             QTimer::singleShot(0, window, [window] {

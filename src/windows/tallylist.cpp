@@ -73,7 +73,13 @@ Ttallylist::Ttallylist(QWidget *parent, const QString &path)
 {
     setWindowTitle(QStringLiteral("Morvello - Tally List"));
     resize(470, 360);
+}
 
+void Ttallylist::loadtallyfile()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
     TallyFile::Loaded loaded = SharedTally::load(doit, path_);
     canSave_ = loaded.canSave;
     if (loaded.found) {
@@ -88,7 +94,8 @@ Ttallylist::~Ttallylist()
 {
     // Nobody is left to read a report at the end of the run.
     canReport_ = false;
-    save();
+    if (loaded_)
+        save();
 }
 
 void Ttallylist::setVisible(bool visible)
@@ -108,6 +115,7 @@ void Ttallylist::buildContents()
 {
     if (built_)
         return;
+    loadtallyfile();
     built_ = true;
     buildWindow();
     loadtally();
@@ -289,6 +297,7 @@ void Ttallylist::addgame(const GameResult &result)
 
 void Ttallylist::addtomine(int column)
 {
+    loadtallyfile();
     try {
         stringgrid_scores.addtomine(column);
     } catch (const TallyError &error) {
@@ -310,8 +319,21 @@ void Ttallylist::setCurrentPlayers(const QStringList &names)
     filling_ = false;
 }
 
-bool Ttallylist::isTallied(const QString &name) const
+const TallyTable &Ttallylist::table()
 {
+    loadtallyfile();
+    return stringgrid_scores;
+}
+
+QString Ttallylist::problem()
+{
+    loadtallyfile();
+    return problem_;
+}
+
+bool Ttallylist::isTallied(const QString &name)
+{
+    loadtallyfile();
     return stringgrid_scores.find(name) >= 0;
 }
 

@@ -39,20 +39,23 @@ public:
     void setCurrentPlayers(const QStringList &names);
     QListWidget *checklist();
     // Whether a name is tallied; letter case does not count.
-    bool isTallied(const QString &name) const;
+    bool isTallied(const QString &name);
 
-    const TallyTable &table() const { return stringgrid_scores; }
+    // Reads the tally file, once: when the tally is first needed, or when the main window
+    // has started its game, so that the start-up does not wait for the file and its lock.
+    void loadtallyfile();
+    bool isLoaded() const { return loaded_; }
+    const TallyTable &table();
     QString path() const { return path_; }
-    // The last problem reported in the window (reading the tally at creation, saving, a
-    // damaged counter); empty when there was none.
-    QString problem() const { return problem_; }
+    // The last problem reported in the window (reading the tally, saving, a damaged counter);
+    // empty when there was none.
+    QString problem();
     void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
 
     void setVisible(bool visible) override;
 
 signals:
-    // Sent once for every problem after creation, so the main window can show it beside its
-    // own reports; one found while reading the tally is already in problem().
+    // Sent once for every problem, so the main window can show it beside its own reports.
     void problemReported(const QString &text);
 
 private:
@@ -74,6 +77,7 @@ private:
     TallyTable stringgrid_scores;
     Tlzrw1 doit;
     QString path_;
+    bool loaded_ = false;
     bool canSave_ = true;
     bool canReport_ = true;
     bool built_ = false;

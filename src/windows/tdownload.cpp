@@ -34,6 +34,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
+    // Enter presses the button that has the focus, and only that one.
+    b->setAutoDefault(true);
     return b;
 }
 
@@ -118,7 +120,12 @@ void Tdownload::setVisible(bool visible)
     // The picture is decoded when the window is first shown: a start that does not offer
     // the lobby never pays for it.
     if (visible && Image1->pixmap().isNull()) {
-        Image1->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/images/lobby.jpg"))));
+        // Drawn twice as large for screens scaled above 100%, so that it stays sharp there.
+        const bool doubled = devicePixelRatioF() > 1.0;
+        QPixmap picture = QPixmap::fromImage(
+            JpegImage::load(doubled ? QStringLiteral(":/images/lobby@2x.jpg") : QStringLiteral(":/images/lobby.jpg")));
+        picture.setDevicePixelRatio(doubled ? 2.0 : 1.0);
+        Image1->setPixmap(picture);
         auto *closed = PlainText::label(QStringLiteral("IS CLOSED"), Image1);
         closed->setObjectName(QStringLiteral("Label2"));
         closed->setFont(QFont(QStringLiteral("Arial"), 16, QFont::Bold));
@@ -126,8 +133,8 @@ void Tdownload::setVisible(bool visible)
         red.setColor(QPalette::WindowText, Qt::red);
         closed->setPalette(red);
         closed->adjustSize();
-        closed->move((Image1->pixmap().width() - closed->width()) / 2,
-                     Image1->pixmap().height() - closed->height() - 8);
+        const QSize shown = Image1->pixmap().deviceIndependentSize().toSize();
+        closed->move((shown.width() - closed->width()) / 2, shown.height() - closed->height() - 8);
     }
     QWidget::setVisible(visible);
 }

@@ -107,6 +107,7 @@ int main(int argc, char **argv)
     for (int size : {48, 64, 128, 256})
         ok &= writePng(root, QStringLiteral("icons/morvello-%1.png").arg(size), icon(size));
     ok &= writeJpeg(root, QStringLiteral("images/lobby.jpg"), lobby());
+    ok &= writeJpeg(root, QStringLiteral("images/lobby@2x.jpg"), lobby(2));
 
     for (const sounds::Sound &s : sounds::all())
         ok &= writeFile(root, QStringLiteral("sounds/%1.wav").arg(s.name), s.wave);

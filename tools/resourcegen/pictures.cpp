@@ -768,13 +768,15 @@ QImage icon(int size)
     return image;
 }
 
-QImage lobby()
+QImage lobby(int scale)
 {
     const int w = 240;
     const int h = 180;
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image(w * scale, h * scale, QImage::Format_RGB32);
     QPainter p(&image);
     setupPainter(p);
+    // Drawn in the picture's own 240 x 180 units, at scale device pixels each.
+    p.scale(scale, scale);
 
     // Panelled wall, dim; the lamp over the table lights the middle.
     QLinearGradient wall(0, 0, 0, 96);
@@ -804,7 +806,7 @@ QImage lobby()
     framed(QRectF(188, 10, 30, 26), 6);
 
     // Floor.
-    p.drawImage(QRect(0, 96, w, h - 96), wood(w, h - 96, 1212, walnut, false));
+    p.drawImage(QRect(0, 96, w, h - 96), wood(w * scale, (h - 96) * scale, 1212, walnut, false));
     QLinearGradient floorShade(0, 96, 0, h);
     floorShade.setColorAt(0, QColor(0, 0, 0, 150));
     floorShade.setColorAt(1, QColor(0, 0, 0, 40));

@@ -46,6 +46,6 @@ QImage logo();
 QImage phraseGlyph(int button);
 QImage backgroundTile();
 QImage icon(int size);
-QImage lobby();
+QImage lobby(int scale = 1);
 
 } // namespace pictures
