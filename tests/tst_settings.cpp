@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include <sys/stat.h>
+#include <thread>
 
 #include "chatfixture.h"
 #include "session/clientsettings.h"
@@ -170,6 +171,7 @@ private slots:
     void hostileFilesThroughTheReaders();
     void unusableSettingsAreToldOnce_data();
     void unusableSettingsAreToldOnce();
+    void writersAtOnceKeepEachOthersKeys();
     void phraseEditorAppliesAndStores();
     void spyListKicksOnlyTheSpyPointedAt();
     void helpPagesAndAbout_data();
@@ -526,6 +528,35 @@ void SettingsTest::unusableSettingsAreToldOnce()
     QVERIFY2(lines.first().contains(QDir::toNativeSeparators(QDir(Environment::dataDirectory()).absolutePath())),
              qPrintable(lines.first()));
     QVERIFY(pipe ? kindOf(settingsPath()) == QLatin1String("pipe") : QFileInfo(settingsPath()).isDir());
+}
+
+// Two programs write the settings file at once, each its own keys one by one: every key of
+// both is there at the end, and the lobby's section is as it was, byte for byte.
+void SettingsTest::writersAtOnceKeepEachOthersKeys()
+{
+    constexpr int kKeys = 60;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("orlenlobby.ini"));
+    const QByteArray lobby("; the lobby's own\r\n[Lobby]\r\nName = Ann \r\nTextsize=99\r\n\r\n");
+    writeFile(path, lobby);
+    bool written[2] = {true, true};
+    const auto writer = [&path](const QString &prefix, bool *ok) {
+        Profile profile(path);
+        for (int n = 0; n < kKeys; ++n)
+            *ok &= profile.writeString(kSection, prefix + QString::number(n), QString::number(n));
+    };
+    std::thread one(writer, QStringLiteral("One"), &written[0]);
+    std::thread other(writer, QStringLiteral("Other"), &written[1]);
+    one.join();
+    other.join();
+    QVERIFY(written[0] && written[1]);
+
+    QVERIFY(readFile(path).startsWith(lobby));
+    const Profile after(path);
+    for (int n = 0; n < kKeys; ++n) {
+        QCOMPARE(after.readString(kSection, QStringLiteral("One%1").arg(n)), QString::number(n));
+        QCOMPARE(after.readString(kSection, QStringLiteral("Other%1").arg(n)), QString::number(n));
+    }
 }
 
 void SettingsTest::phraseEditorAppliesAndStores()

@@ -2,6 +2,7 @@
 
 #include "common/boundedfile.h"
 
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <optional>
@@ -82,6 +83,20 @@ qsizetype findSection(const QList<QByteArray> &lines, const QString &section)
             return i;
     }
     return -1;
+}
+
+bool hasKey(const QList<QByteArray> &lines, const QString &section, const QString &key)
+{
+    const qsizetype header = findSection(lines, section);
+    for (qsizetype i = header + 1; header >= 0 && i < lines.size(); ++i) {
+        const auto body = withoutEnding(lines.at(i));
+        if (sectionOf(body))
+            break;
+        const std::optional<QString> name = keyOf(body);
+        if (name && sameName(*name, key))
+            return true;
+    }
+    return false;
 }
 
 void writeKey(QList<QByteArray> &lines, const QString &section, const QString &key, const QString &value,
@@ -189,9 +204,16 @@ QByteArray Profile::encodeValue(const QString &value)
     return text.toUtf8();
 }
 
-bool Profile::write(const QString &section, const Entries &entries)
+bool Profile::write(const QString &section, const Entries &entries, const QStringList &onlyWhereMissing)
 {
     error_.clear();
+    QLockFile lock(lockPath(path_));
+    // Where no lock file can be made beside it (a directory closed to us), the file is
+    // written as before, without one.
+    if (!lock.tryLock(kLockWaitMs) && lock.error() == QLockFile::LockFailedError) {
+        error_ = QStringLiteral("another copy of Morvello kept it busy");
+        return false;
+    }
     BoundedFile::Result existing = BoundedFile::read(path_, kMaxFileSize);
     if (existing.status == BoundedFile::Status::Refused) {
         // Whatever it is, it is not ours to replace.
@@ -204,8 +226,10 @@ bool Profile::write(const QString &section, const Entries &entries)
         current.remove(0, kByteOrderMark.size());
     const QByteArray eol = current.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     QList<QByteArray> lines = splitLines(current);
-    for (const auto &[key, value] : entries)
-        writeKey(lines, section, key, value, eol);
+    for (const auto &[key, value] : entries) {
+        if (!onlyWhereMissing.contains(key, Qt::CaseInsensitive) || !hasKey(lines, section, key))
+            writeKey(lines, section, key, value, eol);
+    }
     const QByteArray updated = (marked ? kByteOrderMark.toByteArray() : QByteArray()) + lines.join();
 
     QSaveFile file(path_);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <utility>
 
 // An ini file read and written the way the desktop's profile-string functions do it, because
@@ -22,7 +23,11 @@ public:
     // Far above any settings file a person or a program would write.
     static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
+    // How long a write waits for another copy to finish with the file; that takes milliseconds.
+    static constexpr int kLockWaitMs = 2000;
+
     explicit Profile(const QString &path);
+    static QString lockPath(const QString &path) { return path + QStringLiteral(".lock"); }
 
     const QString &path() const { return path_; }
     // Reads the file again, for a look at what another program wrote since.
@@ -35,9 +40,14 @@ public:
     // The value as a decimal integer; the fallback when it is missing or not one.
     int readInteger(const QString &section, const QString &key, int fallback) const;
 
-    // Writes the keys in one go, to the file as it is on disk now. False when the file could
-    // not be written; errorString() says why and the file is left as it was.
-    bool write(const QString &section, const Entries &entries);
+    // Writes the keys in one go, to the file as it is on disk now: the file is read again and
+    // replaced while this program holds the lock file beside it (lockPath), which another copy
+    // of the game takes too, so that neither loses what the other wrote meanwhile. A key named
+    // in `onlyWhereMissing` is written only where the section lacks it, so a value another
+    // program set since stays as it is. False when the file could not be written, or another
+    // copy held the lock for longer than kLockWaitMs; errorString() says why and the file is
+    // left as it was.
+    bool write(const QString &section, const Entries &entries, const QStringList &onlyWhereMissing = {});
     bool writeString(const QString &section, const QString &key, const QString &value)
     {
         return write(section, {{key, value}});

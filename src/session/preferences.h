@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -61,9 +62,15 @@ signals:
     void readFailed(const QString &path, const QString &reason);
 
 private:
+    // Writes the keys whose values differ from those this copy last read or wrote; the others
+    // only where the file lacks them, so a change another copy of the game made meanwhile is
+    // kept.
     void write(const Profile::Entries &entries);
+    void remember(const Profile::Entries &entries);
 
     QString path_;
     ClientSettings values_;
     bool failureTold_ = false;
+    // The settings file's keys with the values this copy last read or wrote.
+    QHash<QString, QString> known_;
 };
