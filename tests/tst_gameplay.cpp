@@ -121,9 +121,15 @@ struct Player : StartForm, ChatFixture {
     QList<bool> popup(int seat)
     {
         QLabel *name = label(QStringLiteral("label_playername%1").arg(seat));
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), name->mapToGlobal(QPoint(4, 4)));
-        QApplication::sendEvent(name, &event);
-        chat.findChild<QMenu *>(QStringLiteral("popup_kick"))->hide();
+        QMenu *menu = chat.findChild<QMenu *>(QStringLiteral("popup_kick"));
+        // The menu opens once the label has taken the request, which a busy event loop may
+        // refuse while the last menu is still closing: asked again until it opens.
+        TestClient::waitUntil([&] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), name->mapToGlobal(QPoint(4, 4)));
+            QApplication::sendEvent(name, &event);
+            return menu->isVisible();
+        });
+        menu->hide();
         return {action(QStringLiteral("RemoveFromGame1"))->isEnabled(), action(QStringLiteral("SettoJustWatch1"))->isEnabled(),
                 action(QStringLiteral("UnsetJustWatch1"))->isEnabled()};
     }

@@ -63,6 +63,13 @@ void Tchat::connectSettings()
                           .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
                       kBlue);
     });
+    connect(preferences, &Preferences::readFailed, this, [this](const QString &path, const QString &reason) {
+        const QFileInfo file(path);
+        addlinetochat(QStringLiteral("Your settings could not be read: the file %1 in %2 %3. The game uses its "
+                                     "default settings and leaves that file as it is.")
+                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
+                      kBlue);
+    });
     showTextSize(preferences->textSize());
     showColors();
     showSwitches();

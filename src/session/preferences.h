@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -57,11 +58,21 @@ signals:
     void phrasesChanged();
     // The settings file could not be written: said once per run, the later failures are the same.
     void saveFailed(const QString &path, const QString &reason);
+    // What stands at the settings file's name is not a file to read (a pipe, a device, far too
+    // large): the defaults are used and it is never written over. Said once per run, and
+    // the writes it then refuses are not told again.
+    void readFailed(const QString &path, const QString &reason);
 
 private:
+    // Writes the keys whose values differ from those this copy last read or wrote; the others
+    // only where the file lacks them, so a change another copy of the game made meanwhile is
+    // kept.
     void write(const Profile::Entries &entries);
+    void remember(const Profile::Entries &entries);
 
     QString path_;
     ClientSettings values_;
     bool failureTold_ = false;
+    // The settings file's keys with the values this copy last read or wrote.
+    QHash<QString, QString> known_;
 };
