@@ -23,6 +23,7 @@
 #include "common/environment.h"
 #include "common/profile.h"
 #include "host/tserver.h"
+#include "tally/sharedtally.h"
 #include "tally/tallyfile.h"
 #include "testclient.h"
 #include "windows/tabout.h"
@@ -483,6 +484,25 @@ void SettingsTest::hostileFilesThroughTheReaders()
         QCOMPARE(ClientSettings::read(Profile(path)).textColor, ColorText::kRed);
     }
     QFile::remove(path);
+
+    // The same planted at the lock files' names: nothing waits on it or reads it, the save is
+    // refused with the reason, and the thing stays.
+    if (kind == Hostile::Pipe || kind == Hostile::DeviceLink || kind == Hostile::Huge) {
+        const QString locks[] = {path + QStringLiteral(".lock"), SharedTally::lockPath(tally)};
+        for (const QString &lock : locks)
+            QVERIFY(plant(kind, lock));
+        Profile fresh(path);
+        QVERIFY(!fresh.write(kSection, settings.entries()));
+        QVERIFY2(fresh.errorString().contains(QStringLiteral("lock file")), qPrintable(fresh.errorString()));
+        QVERIFY(!SharedTally::load(doit, tally).found);
+        const SharedTally::Saved saved = SharedTally::save(doit, TallyTable(), tally);
+        QVERIFY(!saved.written);
+        QVERIFY2(saved.problem.contains(QStringLiteral("lock file")), qPrintable(saved.problem));
+        for (const QString &lock : locks) {
+            QCOMPARE(kindOf(lock), planted);
+            QFile::remove(lock);
+        }
+    }
 }
 
 void SettingsTest::unusableSettingsAreToldOnce_data()

@@ -1,6 +1,7 @@
 #include "common/profile.h"
 
 #include "common/boundedfile.h"
+#include "common/lockfilecheck.h"
 
 #include <QLockFile>
 #include <QSaveFile>
@@ -207,6 +208,11 @@ QByteArray Profile::encodeValue(const QString &value)
 bool Profile::write(const QString &section, const Entries &entries, const QStringList &onlyWhereMissing)
 {
     error_.clear();
+    const QString planted = LockFileCheck::problem(lockPath(path_));
+    if (!planted.isEmpty()) {
+        error_ = QStringLiteral("its lock file %1 %2").arg(lockPath(path_), planted);
+        return false;
+    }
     QLockFile lock(lockPath(path_));
     // Where no lock file can be made beside it (a directory closed to us), the file is
     // written as before, without one.
