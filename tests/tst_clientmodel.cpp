@@ -83,6 +83,7 @@ private slots:
     void preferencesAreStoredAsChanged_data();
     void preferencesAreStoredAsChanged();
     void preferencesReadAtLogin();
+    void preferencesOfTwoCopiesKeepEachOthersChanges();
     void spyListIsKeyedBySlot();
 };
 
@@ -487,6 +488,8 @@ void ClientModelTest::preferencesAreStoredAsChanged_data()
     QTest::newRow("action colour") << Change([](Preferences &p) { p.setActionColor(0x0080FF); }) << "Actioncolor"
                                    << "$000080FF";
     QTest::newRow("sounds off") << Change([](Preferences &p) { p.setPlaySounds(false); }) << "Playsounds" << "false";
+    QTest::newRow("hints on") << Change([](Preferences &p) { p.setShowHints(true); }) << "Showhints" << "true";
+    QTest::newRow("hints off unless chosen") << Change([](Preferences &p) { p.save(); }) << "Showhints" << "false";
     QTest::newRow("zero-score question unasked until read")
         << Change([](Preferences &p) { p.save(); }) << "Doublecheck" << "false";
     QTest::newRow("a menu change leaves the phrases")
@@ -514,6 +517,7 @@ void ClientModelTest::preferencesAreStoredAsChanged()
     QCOMPARE(reread.textColor(), used.textColor());
     QCOMPARE(reread.actionColor(), used.actionColor());
     QCOMPARE(reread.playSounds(), used.playSounds());
+    QCOMPARE(reread.showHints(), used.showHints());
     QCOMPARE(reread.phrases(), used.phrases());
 }
 
@@ -548,6 +552,44 @@ void ClientModelTest::preferencesReadAtLogin()
     prefs.setPlaySounds(false);
     QCOMPARE(failed.count(), 1);
     QCOMPARE(prefs.textSize(), 10);
+}
+
+// Two copies of the game share the settings file: each writes what its user changed and keeps
+// what the other changed since it read the file; the lobby's section stays byte for byte.
+void ClientModelTest::preferencesOfTwoCopiesKeepEachOthersChanges()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(ClientSettings::kFileName);
+    const QByteArray lobby("[Lobby]\r\nName = Ann \r\nTextsize=99\r\n\r\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lobby + "[Morvello]\r\nTextsize=10\r\nPhrase1=Hi\r\n");
+    file.close();
+    Preferences one(path);
+    Preferences other(path);
+    one.load();
+    other.load();
+
+    one.setTextSize(14);
+    QStringList phrases = one.phrases();
+    phrases[1] = QStringLiteral("Theirs");
+    one.setPhrases(phrases);
+    other.setPlaySounds(false);
+    phrases = other.phrases();
+    phrases[2] = QStringLiteral("Mine");
+    other.setPhrases(phrases);
+
+    const Profile after(path);
+    const QList<std::pair<QString, QString>> stored = {
+        {"Textsize", "14"}, {"Playsounds", "false"}, {"Phrase1", "Hi"}, {"Phrase2", "Theirs"}, {"Phrase3", "Mine"}};
+    for (const auto &[key, value] : stored)
+        QCOMPARE(after.readString(ClientSettings::kSection, key), value);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith(lobby));
+    file.close();
+    // A change of this copy's own goes over the other's.
+    other.setTextSize(12);
+    QCOMPARE(Profile(path).readString(ClientSettings::kSection, QStringLiteral("Textsize")), QStringLiteral("12"));
 }
 
 void ClientModelTest::spyListIsKeyedBySlot()

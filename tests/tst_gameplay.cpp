@@ -9,10 +9,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "chatfixture.h"
+#include "client/hintmarks.h"
+#include "session/hintadvisor.h"
+#include "session/hinttables.h"
 #include "session/clientsettings.h"
 #include "host/tserver.h"
 #include "rules/scoring.h"
@@ -333,6 +337,16 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
     QVERIFY(TestClient::waitUntil([&] { return spy.model().gameStarted(); }));
     for (int slot = 3; slot <= 4; ++slot)
         seats[slot]->send("CMD_justwatch+" + QByteArray::number(slot) + "+1");
+    // Hints on by their key, with a small table: the table is told, and hints show in the own turn.
+    using rules::HintVariant;
+    const quint16 sixesAndStraight = 1u << (rules::Sixes - 1) | 1u << (rules::BigStraight - 1);
+    const QTemporaryDir tables;
+    ann.chat.session().hintTables().setSources(
+        {HintTables::Source{{HintVariant::Plain, sixesAndStraight}, tables.filePath(QStringLiteral("plain.tbl"))},
+         HintTables::Source{{HintVariant::BonusDice, sixesAndStraight}, tables.filePath(QStringLiteral("bonus.tbl"))}});
+    QVERIFY(ann.ctrl(Qt::Key_H));
+    QVERIFY(ann.action(QStringLiteral("ShowHints1"))->isChecked() && ann.chat.preferences().showHints());
+    QVERIFY(TestClient::waitUntil([&] { return spy.linesWith(QStringLiteral("Ann turns on the hints")).size() == 1; }));
     ann.popup(2);
     ann.action(QStringLiteral("SettoJustWatch1"))->trigger();
     QVERIFY(TestClient::waitUntil([&] { return spy.shown("image_eyes2") && spy.shown("image_eyes3") && spy.shown("image_eyes4"); }));
@@ -343,6 +357,18 @@ void GamePlayTest::spectatorWatchesAndHostManagesSeats()
             break;
         QVERIFY(ann.roll(true));
         if (turn == 1) {
+            // The advice and its outlines follow the roll, and the outlines the dice.
+            const HintAdvisor &hints = ann.chat.session().hints();
+            QVERIFY(TestClient::waitUntil([&] { return hints.line().startsWith(QLatin1String("Hint: ")); }));
+            QCOMPARE(ann.label(QStringLiteral("label_hint"))->text(), hints.line());
+            QList<QRect> kept;
+            for (int die = 1; die <= 5; ++die) {
+                if (hints.keep()[std::size_t(die)])
+                    kept.append(ann.label(QStringLiteral("dice%1").arg(die))->geometry());
+            }
+            QCOMPARE(ann.chat.findChild<HintMarks *>(QStringLiteral("hint_marks"))->dice(), kept);
+            const QList<QByteArray> asked = ann.gameMessages();
+            QVERIFY(std::none_of(asked.begin(), asked.end(), [](const QByteArray &m) { return m.startsWith("CMD_setdice"); }));
             // The spectator sees the roll and can neither roll, hold nor score.
             QVERIFY(TestClient::waitUntil([&] { return spy.model().faces() == ann.model().faces(); }));
             QVERIFY(spy.ctrl(Qt::Key_R) && spy.ctrl(Qt::Key_1) && spy.press(Qt::Key_F12));

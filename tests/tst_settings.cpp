@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
@@ -14,11 +15,16 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
+#include <sys/stat.h>
+#include <thread>
+
 #include "chatfixture.h"
 #include "session/clientsettings.h"
 #include "common/environment.h"
 #include "common/profile.h"
 #include "host/tserver.h"
+#include "tally/sharedtally.h"
+#include "tally/tallyfile.h"
 #include "testclient.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
@@ -45,6 +51,64 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+}
+
+// What a damaged disk or a prankster may leave where the game reads its files.
+enum class Hostile { ContainerBomb, TableBomb, Huge, Pipe, DeviceLink, ByteOrderMark, OldBad };
+
+// A tally container whose every block unpacks to 32768 line breaks, claiming `size` bytes.
+QByteArray tallyBomb(qint64 size, int blocks)
+{
+    const QByteArray one = Tlzrw1().compress(QByteArray(Lzrw1kh::kPieceSize, '\n'));
+    const int length = quint8(one[8]) | quint8(one[9]) << 8;
+    QByteArray file("WRZL");
+    for (int i = 0; i < 4; ++i)
+        file += char(size >> (8 * i));
+    for (int block = 0; block < blocks; ++block)
+        file += one.mid(8, 2 + length);
+    return file;
+}
+
+// Puts the hostile thing at `path`; false when it could not be made.
+bool plant(Hostile kind, const QString &path)
+{
+    QFile::remove(path);
+    QFile file(path);
+    switch (kind) {
+    case Hostile::ContainerBomb:
+        return file.open(QIODevice::WriteOnly) && file.write(tallyBomb(0xFFFFFFFF, 2000)) > 0;
+    case Hostile::TableBomb:
+        // Within the size a tally may have, but claiming sixteen million rows.
+        return file.open(QIODevice::WriteOnly) &&
+               file.write(Tlzrw1().compress("9\r\n16000000\r\n" + QByteArray(16000000, '\n'))) > 0;
+    case Hostile::Huge:
+        // Sparse: a hundred megabytes that take no room on the disk.
+        return file.open(QIODevice::WriteOnly) && file.resize(100 * 1024 * 1024);
+    case Hostile::Pipe:
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    case Hostile::DeviceLink:
+        return QFile::link(QStringLiteral("/dev/zero"), path);
+    case Hostile::ByteOrderMark:
+        return file.open(QIODevice::WriteOnly) &&
+               file.write("\xEF\xBB\xBF[Morvello]\r\nTextsize=12\r\nTextcolor=clRed\r\n") > 0;
+    case Hostile::OldBad:
+        return file.open(QIODevice::WriteOnly) && file.write("not a tally either") > 0;
+    }
+    return false;
+}
+
+// What stands at a path, to tell that nothing was written over it.
+QString kindOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("link to ") + info.symLinkTarget();
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("nothing");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("pipe");
+    return QStringLiteral("file of %1 bytes").arg(info.size());
 }
 
 // Made before the main window, which connects to them.
@@ -87,6 +151,8 @@ struct SettingsFixture : SideWindows, ChatFixture {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Hostile)
+
 class SettingsTest : public QObject {
     Q_OBJECT
 
@@ -102,7 +168,11 @@ private slots:
     void settingsReadWithTheirDefaults();
     void connectingAppliesTheFile();
     void menuChangesAreWrittenAtOnce();
-    void unwritableSettingsAreToldOnce();
+    void hostileFilesThroughTheReaders_data();
+    void hostileFilesThroughTheReaders();
+    void unusableSettingsAreToldOnce_data();
+    void unusableSettingsAreToldOnce();
+    void writersAtOnceKeepEachOthersKeys();
     void phraseEditorAppliesAndStores();
     void spyListKicksOnlyTheSpyPointedAt();
     void helpPagesAndAbout_data();
@@ -339,20 +409,174 @@ void SettingsTest::menuChangesAreWrittenAtOnce()
     QCOMPARE(opened, QStringList{Tabout::kAddress});
 }
 
-void SettingsTest::unwritableSettingsAreToldOnce()
+void SettingsTest::hostileFilesThroughTheReaders_data()
 {
-    // A directory where the file should be cannot be written, not even by root.
-    QVERIFY(QDir().mkpath(settingsPath()));
+    QTest::addColumn<Hostile>("kind");
+    QTest::addColumn<QString>("tallyProblem");      // in the tally's report; the file is kept aside
+    QTest::addColumn<QString>("settingsProblem");   // empty: the settings file is read
+    QTest::addColumn<int>("textSize");
+
+    QTest::newRow("tally bomb") << Hostile::ContainerBomb << "would unpack to 4294967295 bytes" << "" << 8;
+    QTest::newRow("row bomb") << Hostile::TableBomb << "claims 16000000 rows" << "" << 8;
+    QTest::newRow("huge") << Hostile::Huge << "is larger than 17 MB" << "is larger than 1 MB" << 8;
+    QTest::newRow("pipe") << Hostile::Pipe << "is not a regular file" << "is not a regular file" << 8;
+    QTest::newRow("link to a device") << Hostile::DeviceLink << "is not a regular file" << "is not a regular file"
+                                      << 8;
+    QTest::newRow("byte-order mark") << Hostile::ByteOrderMark << "no valid header" << "" << 12;
+    QTest::newRow("older bad tallies") << Hostile::OldBad << "no valid header" << "" << 8;
+}
+
+void SettingsTest::hostileFilesThroughTheReaders()
+{
+    QFETCH(Hostile, kind);
+    QFETCH(QString, tallyProblem);
+    QFETCH(QString, settingsProblem);
+    QFETCH(int, textSize);
+
+    // The tally: refused before anything large is allocated, and kept under the first free
+    // ".bad" name, beside the older ones.
+    const QString tally = TallyFile::defaultPath();
+    QStringList asides{tally + QStringLiteral(".bad"), tally + QStringLiteral(".bad.2"), tally + QStringLiteral(".bad.3")};
+    for (const QString &aside : asides)
+        QFile::remove(aside);
+    if (kind == Hostile::OldBad) {
+        for (int n = 0; n < 2; ++n)
+            writeFile(asides[n], "older " + QByteArray::number(n));
+    }
+    QVERIFY(plant(kind, tally));
+    const QString planted = kindOf(tally);
+    const QString aside = asides[kind == Hostile::OldBad ? 2 : 0];
+    Tlzrw1 doit;
+    const TallyFile::Loaded loaded = TallyFile::load(doit, tally);
+    QVERIFY(!loaded.found);
+    QVERIFY(loaded.canSave);
+    QCOMPARE(loaded.table.rowCount(), 1);
+    QVERIFY2(loaded.problem.contains(tallyProblem), qPrintable(loaded.problem));
+    QVERIFY2(loaded.problem.contains(aside + QLatin1Char(' ')), qPrintable(loaded.problem));
+    QCOMPARE(kindOf(tally), QStringLiteral("nothing"));
+    QCOMPARE(kindOf(aside), planted);
+    if (kind == Hostile::OldBad) {
+        QCOMPARE(readFile(asides[0]), QByteArray("older 0"));
+        QCOMPARE(readFile(asides[1]), QByteArray("older 1"));
+    }
+    for (const QString &name : asides)
+        QFile::remove(name);
+
+    // The settings: defaults, and nothing written over what is there.
+    const QString path = settingsPath();
+    QVERIFY(plant(kind, path));
+    const QString before = kindOf(path);
+    Profile profile(path);
+    QVERIFY2(settingsProblem.isEmpty() ? profile.problem().isEmpty() : profile.problem() == settingsProblem,
+             qPrintable(profile.problem()));
+    const ClientSettings settings = ClientSettings::read(profile);
+    QCOMPARE(settings.textSize, textSize);
+    QCOMPARE(profile.write(kSection, settings.entries()), settingsProblem.isEmpty());
+    if (!settingsProblem.isEmpty()) {
+        QCOMPARE(kindOf(path), before);
+        QVERIFY2(profile.errorString().contains(settingsProblem), qPrintable(profile.errorString()));
+    }
+    if (kind == Hostile::ByteOrderMark) {
+        // Its one section kept its place and its mark, and took the keys.
+        const QByteArray written = readFile(path);
+        QVERIFY2(written.startsWith("\xEF\xBB\xBF[Morvello]\r\nTextsize=12\r\nTextcolor=clRed\r\n"), written.constData());
+        QCOMPARE(written.count("[Morvello]"), 1);
+        QCOMPARE(ClientSettings::read(Profile(path)).textColor, ColorText::kRed);
+    }
+    QFile::remove(path);
+
+    // The same planted at the lock files' names: nothing waits on it or reads it, the save is
+    // refused with the reason, and the thing stays.
+    if (kind == Hostile::Pipe || kind == Hostile::DeviceLink || kind == Hostile::Huge) {
+        const QString locks[] = {path + QStringLiteral(".lock"), SharedTally::lockPath(tally)};
+        for (const QString &lock : locks)
+            QVERIFY(plant(kind, lock));
+        Profile fresh(path);
+        QVERIFY(!fresh.write(kSection, settings.entries()));
+        QVERIFY2(fresh.errorString().contains(QStringLiteral("lock file")), qPrintable(fresh.errorString()));
+        QVERIFY(!SharedTally::load(doit, tally).found);
+        const SharedTally::Saved saved = SharedTally::save(doit, TallyTable(), tally);
+        QVERIFY(!saved.written);
+        QVERIFY2(saved.problem.contains(QStringLiteral("lock file")), qPrintable(saved.problem));
+        for (const QString &lock : locks) {
+            QCOMPARE(kindOf(lock), planted);
+            QFile::remove(lock);
+        }
+    }
+}
+
+void SettingsTest::unusableSettingsAreToldOnce_data()
+{
+    QTest::addColumn<bool>("pipe");          // else a directory
+    QTest::addColumn<bool>("afterLogin");    // it was a good file when the settings were read
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("a directory") << false << false << "could not be read";
+    QTest::newRow("a pipe") << true << false << "could not be read";
+    QTest::newRow("a pipe after the settings were read") << true << true << "could not be saved";
+}
+
+void SettingsTest::unusableSettingsAreToldOnce()
+{
+    QFETCH(bool, pipe);
+    QFETCH(bool, afterLogin);
+    QFETCH(QString, told);
+    const auto makeUnusable = [&] {
+        QFile::remove(settingsPath());
+        // Neither can be read or written, not even by root, and opening a pipe without a
+        // writer would wait for ever.
+        if (pipe)
+            QCOMPARE(::mkfifo(QFile::encodeName(settingsPath()).constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkpath(settingsPath()));
+    };
+    if (afterLogin)
+        writeFile(settingsPath(), "[Morvello]\nTextsize=12\n");
+    else
+        makeUnusable();
     SettingsFixture f;
     f.connect();
+    QCOMPARE(f.chat.textSize(), afterLogin ? 12 : 8);
+    if (afterLogin)
+        makeUnusable();
     f.action(QStringLiteral("N14"))->trigger();
     f.action(QStringLiteral("PlaySounds1"))->trigger();
-    const QStringList told = f.lines().filter(QStringLiteral("could not be saved"));
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told.first().contains(QStringLiteral("orlenlobby.ini")), qPrintable(told.first()));
-    QVERIFY2(told.first().contains(QDir::toNativeSeparators(QDir(Environment::dataDirectory()).absolutePath())),
-             qPrintable(told.first()));
-    QCOMPARE(f.chat.textSize(), 14);
+    f.connect();
+    const QStringList lines = f.lines().filter(QStringLiteral("orlenlobby.ini"));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(told), qPrintable(lines.first()));
+    QVERIFY2(lines.first().contains(QDir::toNativeSeparators(QDir(Environment::dataDirectory()).absolutePath())),
+             qPrintable(lines.first()));
+    QVERIFY(pipe ? kindOf(settingsPath()) == QLatin1String("pipe") : QFileInfo(settingsPath()).isDir());
+}
+
+// Two programs write the settings file at once, each its own keys one by one: every key of
+// both is there at the end, and the lobby's section is as it was, byte for byte.
+void SettingsTest::writersAtOnceKeepEachOthersKeys()
+{
+    constexpr int kKeys = 60;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("orlenlobby.ini"));
+    const QByteArray lobby("; the lobby's own\r\n[Lobby]\r\nName = Ann \r\nTextsize=99\r\n\r\n");
+    writeFile(path, lobby);
+    bool written[2] = {true, true};
+    const auto writer = [&path](const QString &prefix, bool *ok) {
+        Profile profile(path);
+        for (int n = 0; n < kKeys; ++n)
+            *ok &= profile.writeString(kSection, prefix + QString::number(n), QString::number(n));
+    };
+    std::thread one(writer, QStringLiteral("One"), &written[0]);
+    std::thread other(writer, QStringLiteral("Other"), &written[1]);
+    one.join();
+    other.join();
+    QVERIFY(written[0] && written[1]);
+
+    QVERIFY(readFile(path).startsWith(lobby));
+    const Profile after(path);
+    for (int n = 0; n < kKeys; ++n) {
+        QCOMPARE(after.readString(kSection, QStringLiteral("One%1").arg(n)), QString::number(n));
+        QCOMPARE(after.readString(kSection, QStringLiteral("Other%1").arg(n)), QString::number(n));
+    }
 }
 
 void SettingsTest::phraseEditorAppliesAndStores()

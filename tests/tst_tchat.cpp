@@ -126,11 +126,13 @@ void TchatTest::windowHasItsWidgets()
 {
     ChatFixture f;
     QCOMPARE(f.chat.windowTitle(), QStringLiteral("Morvello"));
-    QCOMPARE(f.chat.centralWidget()->minimumSize(), QSize(829, 482));
-    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_main"))->size(), QSize(817, 472));
+    QCOMPARE(f.chat.centralWidget()->minimumSize(), QSize(829, 502));
+    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_main"))->size(), QSize(817, 492));
     QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_board"))->geometry(), QRect(1, 1, 533, 312));
     QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_scorecard"))->geometry(), QRect(535, 1, 281, 426));
-    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_chat"))->geometry(), QRect(1, 315, 533, 157));
+    // The hint line has a row of its own between the board and the chat.
+    QCOMPARE(f.label(QStringLiteral("label_hint"))->geometry(), QRect(1, 314, 533, 20));
+    QCOMPARE(f.chat.findChild<QWidget *>(QStringLiteral("panel_chat"))->geometry(), QRect(1, 335, 533, 157));
     QCOMPARE(f.label(QStringLiteral("label_status"))->text(), QStringLiteral("Welcome to Morvello!"));
     QCOMPARE(f.label(QStringLiteral("image_throwdice"))->geometry(), QRect(428, 285, 99, 24));
     QVERIFY(f.label(QStringLiteral("button_start"))->isHidden());
@@ -151,7 +153,7 @@ void TchatTest::windowHasItsWidgets()
     QCOMPARE(f.label(QStringLiteral("score2_11"))->y(), 315);
     QCOMPARE(f.label(QStringLiteral("score3_13"))->geometry().topLeft(), QPoint(184, 198));
     auto *phrase = f.chat.findChild<QWidget *>(QStringLiteral("b_phrase7"));
-    QCOMPARE(phrase->geometry(), QRect(565, 449, 25, 19));
+    QCOMPARE(phrase->geometry(), QRect(565, 469, 25, 19));
     QCOMPARE(f.chat.phraseOf(7), QStringLiteral("Thanks!"));
     QVERIFY(phrase->toolTip().contains(QStringLiteral("Thanks!")));
     QCOMPARE(f.chat.findChild<QLineEdit *>(QStringLiteral("mychat"))->text(), QStringLiteral("<Enter Chat Here>"));
@@ -160,7 +162,7 @@ void TchatTest::windowHasItsWidgets()
     QVERIFY(!f.action(QStringLiteral("StartGame1"))->isEnabled());
     QVERIFY(f.action(QStringLiteral("PlaySounds1"))->isChecked());
     QCOMPARE(f.action(QStringLiteral("ScrollOff1"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-    for (const char *name : {"Exit1", "TextColor1", "ActionColor1", "N8", "N10", "N12", "N14", "JustWatch1", "double",
+    for (const char *name : {"Exit1", "TextColor1", "ActionColor1", "N8", "N10", "N12", "N14", "JustWatch1", "double", "ShowHints1",
                              "ViewTally1", "SpyList1", "PhraseList1", "Help2", "About1", "RemoveFromGame1",
                              "SettoJustWatch1", "UnsetJustWatch1", "Copy1", "ScrollChatOff1"})
         QVERIFY2(f.action(QString::fromLatin1(name)), name);

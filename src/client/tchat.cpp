@@ -14,6 +14,9 @@
 
 #include "client/chatpanel.h"
 #include "client/clienttexts.h"
+#include "client/hintmarks.h"
+#include "client/hintview.h"
+#include "session/hintadvisor.h"
 #include "session/clientsettings.h"
 #include "rules/dicerandom.h"
 #include "ui/desktopcolor.h"
@@ -49,6 +52,9 @@ Tchat::Tchat(QWidget *parent)
     game_ = new GameControls(*model_, session_->commands(), session_->preferences(), parts, this);
     // A click in the chat view, on the board or on the card must not swallow what is typed next.
     new KeysToChatInput(mychat, {mainchat, parts.board, parts.card});
+    hintView_ = new HintView(session_->hints(), *model_, label(QStringLiteral("label_hint")),
+                             findChild<HintMarks *>(QStringLiteral("hint_marks")), this);
+    connect(&session_->hints(), &HintAdvisor::problem, this, [this](const QString &text) { addlinetochat(text, kBlue); });
     connectModel();
     connectSettings();
     connectSession();
@@ -64,6 +70,7 @@ Tchat::~Tchat()
     disconnect(&session_->connection(), nullptr, this, nullptr);
     disconnect(model_, nullptr, this, nullptr);
     disconnect(&session_->preferences(), nullptr, this, nullptr);
+    disconnect(&session_->hints(), nullptr, this, nullptr);
 }
 
 void Tchat::setWindows(const TchatWindows &windows)

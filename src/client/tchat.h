@@ -30,6 +30,7 @@ class QMessageBox;
 class QTcpSocket;
 class ChatInput;
 class ChatView;
+class HintView;
 class HostControls;
 class Tabout;
 class Tdownload;
@@ -128,6 +129,7 @@ public:
     int textSize() const { return preferences().textSize(); }
     void PlaySounds1Click();
     void doubleClick();
+    void ShowHints1Click();
     void TextColor1Click();
     void ActionColor1Click();
     // The "Text Size" entries; size is the entry's tag.
@@ -222,6 +224,7 @@ private:
     ClientSession *session_ = nullptr;
     GameModel *model_ = nullptr;
     GameControls *game_ = nullptr;
+    HintView *hintView_ = nullptr;
     QPointer<QMessageBox> fullBox_;
     QPointer<QMessageBox> exitBox_;
     bool exitConfirmed_ = false;
@@ -236,4 +239,5 @@ private:
     QAction *ScrollChatOff1 = nullptr;
     QAction *JustWatch1 = nullptr;
     QAction *double1 = nullptr;   // "Double Check for 0 Score", named "double"
+    QAction *ShowHints1 = nullptr;
 };

@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include "client/chatpanel.h"
+#include "client/hintmarks.h"
 #include "ui/clickablelabel.h"
 #include "client/clienttexts.h"
 #include "ui/pictures.h"
@@ -26,8 +27,13 @@
 
 namespace {
 
-constexpr QSize kClientArea(829, 482);
-constexpr QSize kPanel(817, 472);
+// The hint line takes a row of its own between the board and the chat; the panel and the
+// window grow by that row, so neither the board nor the chat gives anything up.
+constexpr int kHintLineHeight = 20;
+constexpr QSize kClientArea(829, 482 + kHintLineHeight);
+constexpr QSize kPanel(817, 472 + kHintLineHeight);
+const QRect kHintLine(1, 314, 533, kHintLineHeight);
+const QColor kHintColour(0, 70, 40);
 const QColor kPanelColour(204, 200, 179);
 const QColor kMaroon(128, 0, 0);
 const QColor kGreen(0, 128, 0);
@@ -51,8 +57,9 @@ constexpr int kCaptionWidth = 80;
 constexpr int kCellWidth = 44;
 constexpr int kRowHeight = 16;
 
+// The phrase buttons and the logo keep their place beside the bottom of the chat.
 constexpr int kPhraseLeft[5] = {536, 565, 595, 624, 653};
-constexpr int kPhraseTop[2] = {429, 449};
+constexpr int kPhraseTop[2] = {429 + kHintLineHeight, 449 + kHintLineHeight};
 
 QFont arial(int points, bool bold = false)
 {
@@ -122,14 +129,22 @@ void Tchat::buildWindow()
     centring->setContentsMargins(0, 0, 0, 0);
     centring->addWidget(panel, 0, 0, Qt::AlignCenter);
 
-    buildChat(panel)->setGeometry(1, 315, 533, 157);
+    buildChat(panel)->setGeometry(1, 315 + kHintLineHeight, 533, 157);
     buildMenus();
     buildPhraseButtons(panel);
     auto *logo = picture(panel, QStringLiteral("Image4"), Pictures::pixmap(QStringLiteral(":/images/logo.png")),
-                         {680, 435, 55, 27});
+                         {680, 435 + kHintLineHeight, 55, 27});
     logo->setCursor(Qt::PointingHandCursor);
     buildScorecard(panel)->setGeometry(535, 1, 281, 426);
     buildBoard(panel)->setGeometry(1, 1, 533, 312);
+
+    QLabel *hint = PlainText::label(QString(), panel);
+    hint->setObjectName(QStringLiteral("label_hint"));
+    hint->setGeometry(kHintLine);
+    hint->setFont(arial(10, true));
+    hint->setIndent(6);
+    hint->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setTextColour(hint, kHintColour);
     resize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
 }
 
@@ -142,6 +157,10 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     picture(board, QStringLiteral("Image1"), Pictures::pixmap(kBoardPicture), {0, 0, w, h});
     // Held dice lie in its channel: die n at 4, 18 + 32 (n - 1) of the tray.
     picture(board, QStringLiteral("Image2"), Pictures::pixmap(kTrayPicture), {w - 58, 0, 58, 181});
+    // Over the board's pictures and under everything else, the dice above all.
+    auto *marks = new HintMarks(board);
+    marks->setObjectName(QStringLiteral("hint_marks"));
+    marks->setGeometry(0, 0, w, h);
 
     picture(board, QStringLiteral("image_bonusback"), Pictures::pixmap(QStringLiteral(":/images/bonusback.png")),
             {0, 0, 44, 55})
@@ -363,6 +382,8 @@ void Tchat::buildMenus()
     options->addSeparator();
     JustWatch1 = checkable(options, "JustWatch1", QStringLiteral("Just Watch"), false);
     double1 = checkable(options, "double", QStringLiteral("Double Check for 0 Score"), false);
+    ShowHints1 = checkable(options, "ShowHints1", QStringLiteral("Show Hints"), false);
+    ShowHints1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));

@@ -42,6 +42,7 @@ void Tchat::connectSettings()
     };
     connect(PlaySounds1, &QAction::triggered, this, &Tchat::PlaySounds1Click);
     connect(double1, &QAction::triggered, this, &Tchat::doubleClick);
+    connect(ShowHints1, &QAction::triggered, this, &Tchat::ShowHints1Click);
     connect(findChild<QAction *>(QStringLiteral("TextColor1")), &QAction::triggered, this, &Tchat::TextColor1Click);
     connect(findChild<QAction *>(QStringLiteral("ActionColor1")), &QAction::triggered, this,
             &Tchat::ActionColor1Click);
@@ -59,6 +60,13 @@ void Tchat::connectSettings()
     connect(preferences, &Preferences::saveFailed, this, [this](const QString &path, const QString &reason) {
         const QFileInfo file(path);
         addlinetochat(QStringLiteral("Your settings could not be saved: the file %1 in %2 could not be written (%3).")
+                          .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
+                      kBlue);
+    });
+    connect(preferences, &Preferences::readFailed, this, [this](const QString &path, const QString &reason) {
+        const QFileInfo file(path);
+        addlinetochat(QStringLiteral("Your settings could not be read: the file %1 in %2 %3. The game uses its "
+                                     "default settings and leaves that file as it is.")
                           .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason),
                       kBlue);
     });
@@ -102,6 +110,7 @@ void Tchat::showSwitches()
 {
     PlaySounds1->setChecked(preferences().playSounds());
     double1->setChecked(preferences().doubleCheck());
+    ShowHints1->setChecked(preferences().showHints());
 }
 
 void Tchat::showPhrases()
@@ -120,6 +129,11 @@ void Tchat::PlaySounds1Click()
 void Tchat::doubleClick()
 {
     preferences().setDoubleCheck(!preferences().doubleCheck());
+}
+
+void Tchat::ShowHints1Click()
+{
+    preferences().setShowHints(!preferences().showHints());
 }
 
 void Tchat::TextColor1Click()

@@ -1,12 +1,17 @@
 #include "common/profile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "common/boundedfile.h"
+#include "common/lockfilecheck.h"
+
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <optional>
 
 namespace {
+
+// Some editors start a UTF-8 file with this mark; left in, it would hide the first section.
+constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 
 // The file's lines, each with its own line ending (the last one may have none).
 QList<QByteArray> splitLines(const QByteArray &contents)
@@ -22,14 +27,14 @@ QList<QByteArray> splitLines(const QByteArray &contents)
     return lines;
 }
 
-QByteArray withoutEnding(const QByteArray &line)
+QByteArrayView withoutEnding(QByteArrayView line)
 {
     qsizetype size = line.size();
     if (size > 0 && line.at(size - 1) == '\n')
         --size;
     if (size > 0 && line.at(size - 1) == '\r')
         --size;
-    return line.left(size);
+    return line.first(size);
 }
 
 bool hasEnding(const QByteArray &line)
@@ -39,30 +44,30 @@ bool hasEnding(const QByteArray &line)
 
 // The file is written in UTF-8; one written by an older program in a single-byte code page
 // still reads, as Latin-1.
-QString decode(const QByteArray &bytes)
+QString decode(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
-std::optional<QString> sectionOf(const QByteArray &body)
+std::optional<QString> sectionOf(QByteArrayView body)
 {
-    const QByteArray trimmed = body.trimmed();
+    const QByteArrayView trimmed = body.trimmed();
     if (!trimmed.startsWith('['))
         return std::nullopt;
     qsizetype close = trimmed.indexOf(']');
     if (close < 0)
         close = trimmed.size();
-    return decode(trimmed.mid(1, close - 1)).trimmed();
+    return decode(trimmed.sliced(1, close - 1)).trimmed();
 }
 
-std::optional<QString> keyOf(const QByteArray &body)
+std::optional<QString> keyOf(QByteArrayView body)
 {
     const qsizetype equals = body.indexOf('=');
     if (equals < 0)
         return std::nullopt;
-    return decode(body.left(equals)).trimmed();
+    return decode(body.first(equals)).trimmed();
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -79,6 +84,20 @@ qsizetype findSection(const QList<QByteArray> &lines, const QString &section)
             return i;
     }
     return -1;
+}
+
+bool hasKey(const QList<QByteArray> &lines, const QString &section, const QString &key)
+{
+    const qsizetype header = findSection(lines, section);
+    for (qsizetype i = header + 1; header >= 0 && i < lines.size(); ++i) {
+        const auto body = withoutEnding(lines.at(i));
+        if (sectionOf(body))
+            break;
+        const std::optional<QString> name = keyOf(body);
+        if (name && sameName(*name, key))
+            return true;
+    }
+    return false;
 }
 
 void writeKey(QList<QByteArray> &lines, const QString &section, const QString &key, const QString &value,
@@ -99,14 +118,14 @@ void writeKey(QList<QByteArray> &lines, const QString &section, const QString &k
     }
     qsizetype lastFilled = header;
     for (qsizetype i = header + 1; i < lines.size(); ++i) {
-        const QByteArray body = withoutEnding(lines.at(i));
+        const QByteArrayView body = withoutEnding(lines.at(i));
         if (sectionOf(body))
             break;
         const std::optional<QString> name = keyOf(body);
         if (name && sameName(*name, key)) {
             // The key keeps the spelling and indentation it had; only the value changes.
             const QByteArray ending = lines.at(i).mid(body.size());
-            QByteArray spelled = body.left(body.indexOf('='));
+            QByteArray spelled = body.first(body.indexOf('=')).toByteArray();
             while (!spelled.isEmpty() && (spelled.back() == ' ' || spelled.back() == '\t'))
                 spelled.chop(1);
             lines[i] = spelled + '=' + Profile::encodeValue(value) + ending;
@@ -132,24 +151,34 @@ Profile::Profile(const QString &path)
 
 void Profile::reload()
 {
-    QFile file(path_);
-    contents_ = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    BoundedFile::Result file = BoundedFile::read(path_, kMaxFileSize);
+    problem_ = file.problem;
+    contents_ = std::move(file.bytes);
+    if (contents_.startsWith(kByteOrderMark))
+        contents_.remove(0, kByteOrderMark.size());
 }
 
 QString Profile::readString(const QString &section, const QString &key, const QString &fallback) const
 {
-    const QList<QByteArray> lines = splitLines(contents_);
-    const qsizetype header = findSection(lines, section);
-    if (header < 0)
-        return fallback;
-    for (qsizetype i = header + 1; i < lines.size(); ++i) {
-        const QByteArray body = withoutEnding(lines.at(i));
-        if (sectionOf(body))
-            break;
+    // Line by line in place: this runs once for every key, and a file may hold many lines.
+    bool inSection = false;
+    for (qsizetype start = 0; start < contents_.size();) {
+        qsizetype end = contents_.indexOf('\n', start);
+        end = end < 0 ? contents_.size() : end + 1;
+        const QByteArrayView body = withoutEnding(QByteArrayView(contents_).sliced(start, end - start));
+        start = end;
+        if (const std::optional<QString> name = sectionOf(body)) {
+            if (inSection)
+                break;
+            inSection = sameName(*name, section);
+            continue;
+        }
+        if (!inSection)
+            continue;
         const std::optional<QString> name = keyOf(body);
         if (!name || !sameName(*name, key))
             continue;
-        QString value = decode(body.mid(body.indexOf('=') + 1)).trimmed();
+        QString value = decode(body.sliced(body.indexOf('=') + 1)).trimmed();
         if (value.size() >= 2 && value.front() == value.back() &&
             (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
             value = value.mid(1, value.size() - 2);
@@ -176,24 +205,38 @@ QByteArray Profile::encodeValue(const QString &value)
     return text.toUtf8();
 }
 
-bool Profile::write(const QString &section, const Entries &entries)
+bool Profile::write(const QString &section, const Entries &entries, const QStringList &onlyWhereMissing)
 {
     error_.clear();
-    QByteArray current;
-    QFile existing(path_);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly)) {
-            error_ = existing.errorString();
-            return false;
-        }
-        current = existing.readAll();
-        existing.close();
+    const QString planted = LockFileCheck::problem(lockPath(path_));
+    if (!planted.isEmpty()) {
+        error_ = QStringLiteral("its lock file %1 %2").arg(lockPath(path_), planted);
+        return false;
     }
+    QLockFile lock(lockPath(path_));
+    // Where no lock file can be made beside it (a directory closed to us), the file is
+    // written as before, without one.
+    if (!lock.tryLock(kLockWaitMs) && lock.error() == QLockFile::LockFailedError) {
+        error_ = QStringLiteral("another copy of Morvello kept it busy");
+        return false;
+    }
+    BoundedFile::Result existing = BoundedFile::read(path_, kMaxFileSize);
+    if (existing.status == BoundedFile::Status::Refused) {
+        // Whatever it is, it is not ours to replace.
+        error_ = QStringLiteral("it ") + existing.problem;
+        return false;
+    }
+    QByteArray current = std::move(existing.bytes);
+    const bool marked = current.startsWith(kByteOrderMark);
+    if (marked)
+        current.remove(0, kByteOrderMark.size());
     const QByteArray eol = current.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     QList<QByteArray> lines = splitLines(current);
-    for (const auto &[key, value] : entries)
-        writeKey(lines, section, key, value, eol);
-    const QByteArray updated = lines.join();
+    for (const auto &[key, value] : entries) {
+        if (!onlyWhereMissing.contains(key, Qt::CaseInsensitive) || !hasKey(lines, section, key))
+            writeKey(lines, section, key, value, eol);
+    }
+    const QByteArray updated = (marked ? kByteOrderMark.toByteArray() : QByteArray()) + lines.join();
 
     QSaveFile file(path_);
     // Where the directory is closed to us but the file is not, it is written in place.
@@ -202,6 +245,7 @@ bool Profile::write(const QString &section, const Entries &entries)
         error_ = file.errorString();
         return false;
     }
-    contents_ = updated;
+    contents_ = updated.sliced(marked ? kByteOrderMark.size() : 0);
+    problem_.clear();
     return true;
 }

@@ -9,7 +9,6 @@ namespace {
 
 // Gives up on a server that answers nothing for this long, so no download hangs for ever.
 constexpr long kConnectTimeoutSeconds = 30;
-constexpr long kStalledSeconds = 60;
 constexpr long kMaxRedirects = 5;
 
 void initialiseCurl()
@@ -70,6 +69,9 @@ bool CurlGet::get(const HttpRequest &request, QIODevice *body)
     statusReason_.clear();
     aborted_ = false;
     writeFailed_ = false;
+    tooLarge_ = false;
+    chunked_ = false;
+    maxBytes_ = request.maxBytes;
     begun_ = false;
     errorBuffer_.fill('\0', CURL_ERROR_SIZE + 1);
 
@@ -96,8 +98,10 @@ bool CurlGet::get(const HttpRequest &request, QIODevice *body)
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStalledSeconds);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, long(request.lowSpeedBytes));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(request.lowSpeedSeconds));
+    // Refuses an announced length past the limit at once; writeCallback counts the rest.
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request.maxBytes));
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_.data());
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlGet::headerCallback);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
@@ -204,8 +208,13 @@ size_t CurlGet::headerCallback(char *data, size_t size, size_t count, void *self
         // "HTTP/1.0 200 OK": a new response starts (a redirection's target has its own).
         const QList<QByteArray> parts = line.split(' ');
         get->status_ = parts.value(1).toInt();
+        get->chunked_ = false;
         get->statusReason_ = QString::fromLatin1(line.mid(line.indexOf(' ', line.indexOf(' ') + 1) + 1)).trimmed();
     }
+    const qsizetype colon = line.indexOf(':');
+    if (colon > 0 && line.first(colon).trimmed().compare("Transfer-Encoding", Qt::CaseInsensitive) == 0 &&
+        line.sliced(colon + 1).toLower().contains("chunked"))
+        get->chunked_ = true;
     if (!line.isEmpty()) {
         get->listener_->headerLine(line);
     } else if (!get->begun_ && get->status_ >= 200 && get->status_ < 300) {
@@ -221,6 +230,10 @@ size_t CurlGet::writeCallback(char *data, size_t size, size_t count, void *self)
     const size_t length = size * count;
     if (get->aborted_)
         return 0;
+    if (get->received_ + qint64(length) > get->maxBytes_) {
+        get->tooLarge_ = true;
+        return 0;
+    }
     if (get->body_->write(data, qint64(length)) != qint64(length)) {
         get->writeFailed_ = true;
         return 0;
@@ -236,10 +249,22 @@ void CurlGet::finish(int curlCode)
     if (aborted_) {
         status_ = kAbortedStatus;
         reason_ = kAbortedReason;
+    } else if (tooLarge_ || curlCode == CURLE_FILESIZE_EXCEEDED) {
+        const QString most = maxBytes_ % (1024 * 1024) == 0 ? QStringLiteral("%1 MB").arg(maxBytes_ / (1024 * 1024))
+                                                            : QStringLiteral("%1 bytes").arg(maxBytes_);
+        reason_ = QStringLiteral("The file is larger than %1, the most a download may be.").arg(most);
     } else if (writeFailed_) {
         reason_ = QStringLiteral("The download could not be written: %1").arg(body_->errorString());
     } else if (curlCode == CURLE_OK) {
-        success = true;
+        curl_off_t length = -1;
+        curl_easy_getinfo(easyOf(easy_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (length >= 0 ? received_ == qint64(length) : chunked_)
+            success = true;
+        else if (length >= 0)
+            reason_ = QStringLiteral("The server sent %1 of the %2 bytes it announced.").arg(received_).arg(qint64(length));
+        else
+            reason_ = QStringLiteral("The server closed the connection without saying how long the file is, so "
+                                     "it may be cut short.");
     } else if (curlCode == CURLE_HTTP_RETURNED_ERROR) {
         long code = 0;
         curl_easy_getinfo(easyOf(easy_), CURLINFO_RESPONSE_CODE, &code);

@@ -62,5 +62,8 @@ private:
     QString statusReason_;
     bool aborted_ = false;
     bool writeFailed_ = false;
+    bool tooLarge_ = false;
+    bool chunked_ = false;
+    qint64 maxBytes_ = 0;
     bool begun_ = false;
 };

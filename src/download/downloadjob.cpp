@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "download/partfile.h"
+
 DownloadJob::DownloadJob(QObject *parent)
     : QObject(parent)
 {
@@ -14,17 +16,19 @@ DownloadJob::~DownloadJob()
 
 qint64 DownloadJob::size() const
 {
-    return QFileInfo(file_.fileName()).size();
+    return QFileInfo(path_).size();
 }
 
-void DownloadJob::start(const HttpGet::Request &request, const QString &path)
+void DownloadJob::start(const HttpGet::Request &request, const QString &path, QFileDevice::Permissions permissions)
 {
     if (running())
         return;
     state_ = State::UnderWay;
     failure_ = Failure::None;
     detail_.clear();
-    file_.setFileName(path);
+    path_ = path;
+    permissions_ = permissions;
+    file_ = std::make_unique<PartFile>(path);
     if (!get_) {
         get_ = std::make_unique<HttpGet>();
         connect(get_.get(), &HttpGet::headerLine, this, &DownloadJob::headerLine);
@@ -32,13 +36,12 @@ void DownloadJob::start(const HttpGet::Request &request, const QString &path)
         connect(get_.get(), &HttpGet::dataReceived, this, &DownloadJob::dataReceived);
         connect(get_.get(), &HttpGet::finished, this, &DownloadJob::transferFinished);
     }
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        fail(Failure::CannotWrite, file_.errorString());
+    if (!file_->open()) {
+        fail(Failure::CannotWrite, file_->errorString());
         return;
     }
-    if (!get_->get(request, &file_)) {
-        file_.close();
-        QFile::remove(file_.fileName());
+    if (!get_->get(request, file_->device())) {
+        file_->discard();
         fail(Failure::NotStarted, get_->reason());
     }
 }
@@ -46,21 +49,18 @@ void DownloadJob::start(const HttpGet::Request &request, const QString &path)
 void DownloadJob::transferFinished(bool success)
 {
     // Only a file that was written and closed whole is the program it claims to be.
-    const bool opened = file_.isOpen();
-    bool whole = success && opened && file_.flush();
-    if (opened)
-        file_.close();
-    whole = whole && file_.error() == QFileDevice::NoError;
+    const bool opened = file_ && file_->isOpen();
+    const bool whole = success && opened && file_->commit(permissions_);
     if (whole) {
         if (state_ == State::UnderWay)
             state_ = State::Received;
         emit finished(true);
         return;
     }
-    if (opened)
-        QFile::remove(file_.fileName());
+    if (file_)
+        file_->discard();
     if (success)
-        fail(Failure::CannotWrite, file_.errorString());
+        fail(Failure::CannotWrite, file_ ? file_->errorString() : QString());
     else if (get_->reason() == HttpGet::kAbortedReason)
         fail(Failure::Aborted, QString());
     else
@@ -87,8 +87,7 @@ void DownloadJob::discard()
     if (!running())
         return;
     get_.reset();
-    file_.close();
-    QFile::remove(file_.fileName());
+    file_->discard();
     state_ = State::Stopped;
     failure_ = Failure::Aborted;
 }

@@ -1,15 +1,19 @@
 #pragma once
 
-#include <QFile>
+#include <QFileDevice>
 #include <QObject>
 #include <QString>
 #include <memory>
 
 #include "download/httpget.h"
 
-// One download into a file at a time, and where it stands. Only a file that arrived whole and
-// was written whole is Received; a download that failed, was stopped or could not be written
-// ends Stopped and its incomplete file is removed, so nobody runs a piece of a program.
+class PartFile;
+
+// One download into a file at a time, and where it stands. The body arrives in a part file of
+// its own (see PartFile) that takes the file's name only when it arrived and was written
+// whole: then the download is Received. One that failed, was stopped or could not be written
+// ends Stopped, its part file removed and whatever stood at the name untouched, so nobody runs
+// a piece of a program.
 class DownloadJob : public QObject {
     Q_OBJECT
 
@@ -27,9 +31,10 @@ public:
     explicit DownloadJob(QObject *parent = nullptr);
     ~DownloadJob() override;
 
-    // Downloads into path, which is created or emptied. Nothing while a download runs.
-    // finished() follows, at once when the download cannot start.
-    void start(const HttpGet::Request &request, const QString &path);
+    // Downloads into path, which the whole file replaces with the given permissions. Nothing
+    // while a download runs. finished() follows, at once when the download cannot start.
+    void start(const HttpGet::Request &request, const QString &path,
+               QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // The user's stop: the running transfer ends as a failure. Without one, only the state
     // becomes Stopped.
     void abort();
@@ -40,7 +45,7 @@ public:
     bool running() const { return get_ && get_->isRunning(); }
     Failure failure() const { return failure_; }
     const QString &detail() const { return detail_; }
-    QString path() const { return file_.fileName(); }
+    const QString &path() const { return path_; }
     // The size of the received file.
     qint64 size() const;
 
@@ -57,7 +62,9 @@ private:
     void fail(Failure failure, const QString &detail);
 
     std::unique_ptr<HttpGet> get_;
-    QFile file_;
+    std::unique_ptr<PartFile> file_;
+    QString path_;
+    QFileDevice::Permissions permissions_;
     State state_ = State::Idle;
     Failure failure_ = Failure::None;
     QString detail_;

@@ -17,6 +17,12 @@ struct HttpRequest {
     QByteArray userAgent;
     QList<QByteArray> headers;   // "Name: value"
     bool allowPlainHttp = false;
+    // A body longer than this fails the GET as soon as it is announced or passed.
+    qint64 maxBytes = 256 * 1024 * 1024;
+    // A transfer that stays below lowSpeedBytes a second for lowSpeedSeconds fails, so that a
+    // server trickling a few bytes now and then cannot keep it open for ever.
+    int lowSpeedBytes = 1024;
+    int lowSpeedSeconds = 60;
 };
 
 // The events of one GET, in their order.
@@ -29,6 +35,9 @@ public:
     virtual void documentBegin() = 0;
     // A piece of the body was written; total is the count so far.
     virtual void dataReceived(qint64 total) = 0;
+    // Success only for a body known to be whole: as long as its Content-Length said, or sent
+    // in chunks up to the last one. A connection closed early is a failure, whatever the
+    // status, since HTTP/1.0 has no other way to tell the end of a body.
     virtual void finished(bool success) = 0;
 };
 

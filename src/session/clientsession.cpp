@@ -7,6 +7,8 @@
 #include "session/clientcommands.h"
 #include "session/clientconnection.h"
 #include "session/gamemodel.h"
+#include "session/hintadvisor.h"
+#include "session/hinttables.h"
 #include "session/hostlookup.h"
 #include "session/preferences.h"
 #include "session/spylistmodel.h"
@@ -26,6 +28,8 @@ ClientSession::ClientSession(const QString &settingsPath, QObject *parent)
     preferences_ = new Preferences(settingsPath, this);
     commands_ = new ClientCommands(*model_, *connection_, *preferences_);
     spies_ = new SpyListModel(*model_, this);
+    hintTables_ = new HintTables(this);
+    hints_ = new HintAdvisor(*model_, *preferences_, *commands_, *hintTables_, this);
 
     connect(connection_, &ClientConnection::entryTaken, model_, &GameModel::apply);
     connect(connection_, &ClientConnection::ticked, this, [this] { connection_->setTicksWanted(commands_->tick()); });
@@ -45,6 +49,8 @@ ClientSession::ClientSession(const QString &settingsPath, QObject *parent)
 ClientSession::~ClientSession()
 {
     disconnect(connection_, nullptr, this, nullptr);
+    // The hint sends through the commands; it goes first.
+    delete hints_;
     delete commands_;
 }
 

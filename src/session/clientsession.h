@@ -8,13 +8,16 @@
 class ClientCommands;
 class ClientConnection;
 class GameModel;
+class HintAdvisor;
+class HintTables;
 class HostControls;
 class Preferences;
 class QTcpSocket;
 class SpyListModel;
 
 // The client's session: the connection to the host, the game model it feeds, the commands the
-// player sends and the player's preferences, and the start-up that brings them together. The
+// player sends, the player's preferences and the hint, and the start-up that brings them
+// together. The
 // window shows what the session reports and asks it for what the user wants; it keeps no
 // state of the session's.
 //
@@ -56,6 +59,9 @@ public:
     ClientConnection &connection() const { return *connection_; }
     Preferences &preferences() const { return *preferences_; }
     SpyListModel &spies() const { return *spies_; }
+    HintAdvisor &hints() const { return *hints_; }
+    // The hint's tables; loaded only once the player turns hints on.
+    HintTables &hintTables() const { return *hintTables_; }
 
     // The host in this process; null where this copy never hosts.
     void setHost(HostControls *host) { host_ = host; }
@@ -100,6 +106,8 @@ private:
     GameModel *model_ = nullptr;
     Preferences *preferences_ = nullptr;
     SpyListModel *spies_ = nullptr;
+    HintTables *hintTables_ = nullptr;
+    HintAdvisor *hints_ = nullptr;
     ClientCommands *commands_ = nullptr;
     HostControls *host_ = nullptr;
     QTcpSocket *sock11_ = nullptr;

@@ -9,6 +9,7 @@ const QString kTextcolor = QStringLiteral("Textcolor");
 const QString kActioncolor = QStringLiteral("Actioncolor");
 const QString kPlaysounds = QStringLiteral("Playsounds");
 const QString kDoublecheck = QStringLiteral("Doublecheck");
+const QString kShowhints = QStringLiteral("Showhints");
 
 QString phraseKey(int n)
 {
@@ -49,6 +50,7 @@ ClientSettings ClientSettings::read(const Profile &profile)
         settings.phrases[std::size_t(n)] = profile.readString(kSection, phraseKey(n));
     settings.playSounds = readSwitch(profile, kPlaysounds);
     settings.doubleCheck = readSwitch(profile, kDoublecheck);
+    settings.showHints = profile.readString(kSection, kShowhints) == QLatin1String("true");
     return settings;
 }
 
@@ -58,7 +60,8 @@ Profile::Entries ClientSettings::entries() const
             {kTextcolor, ColorText::format(textColor)},
             {kActioncolor, ColorText::format(actionColor)},
             {kPlaysounds, switchText(playSounds)},
-            {kDoublecheck, switchText(doubleCheck)}};
+            {kDoublecheck, switchText(doubleCheck)},
+            {kShowhints, switchText(showHints)}};
 }
 
 Profile::Entries ClientSettings::phraseEntries(const std::array<QString, kPhrases + 1> &phrases)

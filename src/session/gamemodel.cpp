@@ -82,7 +82,7 @@ QString GameModel::nameOfSlot(int slot) const
 bool GameModel::othersConnected() const
 {
     for (int seat = 1; seat <= game::kSeats; ++seat) {
-        if (seat != myseat_ && seats_[std::size_t(seat)].present)
+        if (seat != myseat_ && seats_[std::size_t(seat)].person)
             return true;
     }
     return std::any_of(spectators_.begin(), spectators_.end(),
@@ -223,7 +223,7 @@ void GameModel::newplayerinfo(const wire::PlayerInfo &info)
         line(slot == myseat_ ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     } else {
         seats_[std::size_t(slot)].name = name;
-        seats_[std::size_t(slot)].present = true;
+        seats_[std::size_t(slot)].person = true;
     }
     emit rosterChanged();
     emit sound(QStringLiteral("entered"));
@@ -247,7 +247,7 @@ void GameModel::playerdisconnected(const wire::PlayerLeft &left)
         SeatView &s = seats_[std::size_t(slot)];
         line(s.name + QStringLiteral(" disconnected."));
         s.name = s.computerName;
-        s.present = false;
+        s.person = false;
         // The seat keeps its points for the rest of the game, so its grand total stays what
         // the host last announced, as the column's totals do.
         s.watching = false;
@@ -308,6 +308,8 @@ void GameModel::pscore(const wire::Card &card)
     const bool scored = known && s.cells[std::size_t(category)] != rules::kEmptyCell;
     if (seat == myseat_ && category == rules::FiveKind && scored && !zero)
         emit ownFiveOfAKind();
+    if (known)
+        emit tagged(seat, category);
     if (zero)
         emit sound(QStringLiteral("noscore"));
     else if (category == rules::FiveKind)
@@ -365,6 +367,7 @@ void GameModel::startthegame(const wire::GameStart &start)
     nameComputerSeats();
     for (int seat = 1; seat <= game::kSeats; ++seat)
         seats_[std::size_t(seat)].watching = false;
+    emit newGame();
     emit rosterChanged();
     emit justWatchChanged();
     emit boardChanged();
@@ -416,6 +419,7 @@ void GameModel::getnextplayer(const wire::NextPlayer &next)
         ownColumn_ = OwnColumn::Green;
         emit sound(QStringLiteral("turn"));
     }
+    emit turnStarted(seat);
     emit headChanged();
     emit boardChanged();
     emit cardChanged(myseat_);

@@ -20,8 +20,8 @@
 struct SeatView {
     QString name;                        // "<Waiting>" until someone or the computer sits here
     QString computerName;                // who plays the seat when nobody does (empty for seat 1)
+    bool person = false;                 // a connection sits here (the computer plays it otherwise)
     bool watching = false;               // just watching: the host plays the seat
-    bool present = false;                // a player is connected here, as the host announced
     QString total = QStringLiteral("0"); // grand total as the host sent it
     std::array<int, rules::kCellCount + 1> cells{};  // cells 1..16; kEmptyCell when empty
 };
@@ -146,6 +146,12 @@ signals:
     void boardChanged();               // dice, bonus die, roll and start buttons, winner banner
     void headChanged();                // turn line, round, roll markers, status line
     void justWatchChanged();
+    // A game has started; the card is empty.
+    void newGame();
+    // A turn has begun (seat 1..4), before its first roll.
+    void turnStarted(int seat);
+    // A seat scored a category (not a partner's copy or a refresh).
+    void tagged(int seat, int category);
     // The host asks who this is; the commands answer.
     void loginAsked();
     // The host announced the user's own connection ("You are Connected."): the settings are read.

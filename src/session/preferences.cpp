@@ -13,6 +13,7 @@ Preferences::Preferences(const QString &path, QObject *parent)
     // Until the file is read the zero-score question is off; reading it turns it on unless the
     // file says "false".
     values_.doubleCheck = false;
+    remember(values_.entries());
 }
 
 QString Preferences::phrase(int n) const
@@ -35,7 +36,13 @@ void Preferences::load()
 {
     if (path_.isEmpty())
         return;
-    ClientSettings read = ClientSettings::read(Profile(path_));
+    const Profile profile(path_);
+    if (!profile.problem().isEmpty() && !failureTold_) {
+        failureTold_ = true;
+        emit readFailed(profile.path(), profile.problem());
+    }
+    ClientSettings read = ClientSettings::read(profile);
+    remember(read.entries() + ClientSettings::phraseEntries(read.phrases));
     // An empty phrase in the file keeps the one in use.
     for (int n = 1; n <= kPhrases; ++n) {
         if (read.phrases[std::size_t(n)].isEmpty())
@@ -88,21 +95,52 @@ void Preferences::setDoubleCheck(bool on)
     save();
 }
 
+void Preferences::setShowHints(bool on)
+{
+    values_.showHints = on;
+    emit switchesChanged();
+    save();
+}
+
 void Preferences::setPhrases(const QStringList &phrases)
 {
+    const QStringList shown = this->phrases();
     for (int n = 1; n <= kPhrases; ++n)
         values_.phrases[std::size_t(n)] = phrases.value(n - 1);
+    const Profile::Entries entries = ClientSettings::phraseEntries(values_.phrases);
+    // A phrase the editor hands back as it was shown is no change of this copy's, so one that
+    // another copy stored meanwhile stays.
+    for (int n = 1; n <= kPhrases; ++n) {
+        if (phrases.value(n - 1) == shown.value(n - 1))
+            remember({entries.at(n - 1)});
+    }
     emit phrasesChanged();
-    write(ClientSettings::phraseEntries(values_.phrases));
+    write(entries);
 }
 
 void Preferences::write(const Profile::Entries &entries)
 {
     if (path_.isEmpty())
         return;
+    QStringList unchanged;
+    for (const auto &[key, value] : entries) {
+        const auto known = known_.constFind(key);
+        if (known != known_.cend() && *known == value)
+            unchanged.append(key);
+    }
     Profile profile(path_);
-    if (profile.write(ClientSettings::kSection, entries) || failureTold_)
+    if (profile.write(ClientSettings::kSection, entries, unchanged)) {
+        remember(entries);
+        return;
+    }
+    if (failureTold_)
         return;
     failureTold_ = true;
     emit saveFailed(profile.path(), profile.errorString());
+}
+
+void Preferences::remember(const Profile::Entries &entries)
+{
+    for (const auto &[key, value] : entries)
+        known_.insert(key, value);
 }

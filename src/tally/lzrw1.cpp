@@ -12,7 +12,6 @@ namespace {
 constexpr qsizetype kIdSize = 4;
 constexpr qsizetype kSizeSize = 4;
 constexpr qsizetype kLengthSize = 2;
-constexpr qint64 kLargestText = 0xFFFFFFFF;
 
 void openDevice(QIODevice &device, QIODevice::OpenMode mode, const QString &failure)
 {
@@ -86,7 +85,7 @@ QByteArray Tlzrw1::compress(QByteArrayView text)
     }
 }
 
-QByteArray Tlzrw1::decompress(QByteArrayView container, const QString &name)
+QByteArray Tlzrw1::decompress(QByteArrayView container, const QString &name, qint64 largest)
 {
     qsizetype at = 0;
     const auto take = [&](qsizetype bytes) {
@@ -99,6 +98,8 @@ QByteArray Tlzrw1::decompress(QByteArrayView container, const QString &name)
     if (std::memcmp(take(kIdSize), kMethodId, kIdSize) != 0)
         throw ELzrw1Exception(Lzrw1Error::noHeader(name));
     const qint64 size = getLe(take(kSizeSize), kSizeSize);
+    if (size > largest)
+        throw ELzrw1Exception(Lzrw1Error::tooLarge(name, size, largest));
 
     try {
         QByteArray text;

@@ -15,10 +15,13 @@ class QIODevice;
 class Tlzrw1 {
 public:
     static constexpr char kMethodId[] = "WRZL";
+    // The size field's 32 bits.
+    static constexpr qint64 kLargestText = 0xFFFFFFFF;
 
     QByteArray compress(QByteArrayView text);
-    // `name` is the container's file, for the failure texts.
-    QByteArray decompress(QByteArrayView container, const QString &name);
+    // `name` is the container's file, for the failure texts. A container that announces more
+    // than `largest` bytes of text is refused before anything is decoded.
+    QByteArray decompress(QByteArrayView container, const QString &name, qint64 largest = kLargestText);
 
     // The same between devices; those not open yet are opened here. The names go into the
     // texts. A failure may leave a partial result in `output`: give it a QSaveFile to keep

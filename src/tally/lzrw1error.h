@@ -44,6 +44,12 @@ inline QString shortRead(const QString &path) { return QStringLiteral("Lzrw1 : E
 inline QString shortWrite(const QString &path) { return QStringLiteral("Lzrw1 : Error writing to output file : ") + path; }
 inline QString noHeader(const QString &path) { return path + QStringLiteral(" : Lzrw1 decompression : this file has no valid header !"); }
 inline QString sizeMismatch() { return QStringLiteral("Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !"); }
+inline QString tooLarge(const QString &path, qint64 size, qint64 largest)
+{
+    return path + QStringLiteral(" : Lzrw1 decompression : the file would unpack to %1 bytes, more than the %2 allowed !")
+                      .arg(size)
+                      .arg(largest);
+}
 inline QString hashTable() { return QStringLiteral("LZRW1KH : no memory for HASH table"); }
 
 } // namespace Lzrw1Error

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QLockFile>
 
+#include "common/lockfilecheck.h"
+
 namespace SharedTally {
 
 namespace {
@@ -32,13 +34,22 @@ QString lockPath(const QString &path)
 TallyFile::Loaded load(Tlzrw1 &doit, const QString &path)
 {
     QLockFile lock(lockPath(path));
-    lock.tryLock(kLockWaitMs);
+    // A planted lock file is not waited for: the reading does not need it.
+    if (LockFileCheck::problem(lockPath(path)).isEmpty())
+        lock.tryLock(kLockWaitMs);
     return TallyFile::load(doit, path);
 }
 
 Saved save(Tlzrw1 &doit, const TallyTable &mine, const QString &path, const std::function<void()> &beforeCommit)
 {
     Saved saved;
+    const QString planted = LockFileCheck::problem(lockPath(path));
+    if (!planted.isEmpty()) {
+        saved.problem = QStringLiteral("The tally could not be saved: its lock file %1 %2. "
+                                       "Your games are kept and saved with the next one.")
+                            .arg(QDir::toNativeSeparators(lockPath(path)), planted);
+        return saved;
+    }
     QLockFile lock(lockPath(path));
     if (!lock.tryLock(kLockWaitMs)) {
         saved.problem = lockProblem(lock, path);

@@ -1,5 +1,6 @@
 #include "tally/tallyfile.h"
 
+#include "common/boundedfile.h"
 #include "common/environment.h"
 
 #include <QBuffer>
@@ -13,29 +14,49 @@ QString fileName() { return QStringLiteral("morvellotally.tld"); }
 
 QString defaultPath() { return Environment::dataDirectory() + fileName(); }
 
+namespace {
+
+// The first free name of path + ".bad", ".bad.2", ".bad.3", ...: an earlier damaged tally
+// there may be the one worth rescuing.
+bool moveAside(const QString &path, QString &aside)
+{
+    constexpr int kMostKept = 1000;
+    for (int n = 1; n <= kMostKept; ++n) {
+        aside = path + QStringLiteral(".bad") + (n > 1 ? QStringLiteral(".%1").arg(n) : QString());
+        // A link counts as taken even where it leads nowhere.
+        const QFileInfo taken(aside);
+        if (taken.exists() || taken.isSymLink())
+            continue;
+        return QFile::rename(path, aside);
+    }
+    return false;
+}
+
+} // namespace
+
 Loaded load(Tlzrw1 &doit, const QString &path)
 {
     Loaded loaded;
-    if (!QFileInfo::exists(path))
+    const BoundedFile::Result file = BoundedFile::read(path, kMaxFile);
+    if (file.status == BoundedFile::Status::Missing)
         return loaded;
     QString failure;
-    try {
-        QFile file(path);
-        QByteArray dump;
-        QBuffer text(&dump);
-        doit.decompress(file, text, path, QString());
-        loaded.table = TallyTable::fromDump(dump);
-        loaded.found = true;
-        return loaded;
-    } catch (const ELzrw1Exception &error) {
-        failure = error.text();
-    } catch (const TallyError &error) {
-        failure = error.text();
+    if (file.status == BoundedFile::Status::Refused) {
+        failure = QStringLiteral("%1 %2").arg(path, file.problem);
+    } else {
+        try {
+            loaded.table = TallyTable::fromDump(doit.decompress(file.bytes, path, kMaxText));
+            loaded.found = true;
+            return loaded;
+        } catch (const ELzrw1Exception &error) {
+            failure = error.text();
+        } catch (const TallyError &error) {
+            failure = error.text();
+        }
     }
 
-    const QString aside = path + QStringLiteral(".bad");
-    QFile::remove(aside);
-    if (QFile::rename(path, aside)) {
+    QString aside;
+    if (moveAside(path, aside)) {
         loaded.problem = QStringLiteral("The tally file could not be read: %1\nIt was kept as %2 "
                                         "and a new tally has been started.").arg(failure, aside);
     } else {

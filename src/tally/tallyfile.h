@@ -14,6 +14,14 @@ QString fileName();
 // The tally file in the data directory.
 QString defaultPath();
 
+// More text than any real tally holds: even TallyTable::kMaxRows rows of long names and
+// counters stay far below it. A file that would unpack to more is damage, or malice.
+inline constexpr qint64 kMaxText = 16 * 1024 * 1024;
+// A file above this is refused unread: the largest container of kMaxText bytes, every piece
+// stored as it is, stays below it.
+inline constexpr qint64 kMaxFile = 17 * 1024 * 1024;
+static_assert(kMaxFile >= 8 + (kMaxText / Lzrw1kh::kPieceSize + 1) * (2 + Lzrw1kh::kMaxBlockSize));
+
 struct Loaded {
     TallyTable table;
     // The file was there and was read.
@@ -24,8 +32,9 @@ struct Loaded {
     bool canSave = true;
 };
 
-// Reads the tally. A file that is there but cannot be read is moved aside to
-// path + ".bad", so that saving a new tally does not destroy what may still be rescued.
+// Reads the tally. A file that is there but cannot be read (damaged, too large, not a regular
+// file) is moved aside to path + ".bad", or ".bad.2" and on when earlier ones are still there,
+// so that saving a new tally does not destroy what may still be rescued.
 Loaded load(Tlzrw1 &doit, const QString &path);
 
 // Writes the tally beside the old file and puts it in the old one's place only once it is

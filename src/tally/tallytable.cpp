@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -73,7 +74,7 @@ int TallyTable::find(const QString &name) const
 
 int TallyTable::tally(const QString &name)
 {
-    if (find(name) >= 0)
+    if (find(name) >= 0 || rowCount() >= kMaxRows)
         return -1;
     Row row = zeroRow();
     row[kName] = name;
@@ -179,32 +180,44 @@ QByteArray TallyTable::dump() const
 
 TallyTable TallyTable::fromDump(QByteArrayView dump)
 {
-    QList<QByteArray> lines = dump.toByteArray().split('\n');
-    if (lines.constLast().isEmpty())
-        lines.removeLast();
-    for (QByteArray &line : lines) {
+    // Lines are taken one at a time from the dump: a list of them all would cost far more
+    // than the text when it is mostly line breaks.
+    const qsizetype lineCount =
+        std::count(dump.begin(), dump.end(), '\n') + (dump.endsWith('\n') || dump.isEmpty() ? 0 : 1);
+    qsizetype at = 0;
+    const auto nextLine = [&]() -> std::optional<QByteArrayView> {
+        if (at >= dump.size())
+            return std::nullopt;
+        qsizetype end = dump.indexOf('\n', at);
+        if (end < 0)
+            end = dump.size();
+        QByteArrayView line = dump.sliced(at, end - at);
+        at = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-    }
+        return line;
+    };
 
-    const auto count = [&lines](int index, qsizetype most) {
+    const auto count = [&](qsizetype most) {
         bool ok = false;
-        const int value = index < lines.size() ? lines[index].trimmed().toInt(&ok) : 0;
+        const std::optional<QByteArrayView> line = nextLine();
+        const int value = line ? line->trimmed().toInt(&ok) : 0;
         if (!ok || value < 1 || value > most)
             throw badCount();
         return value;
     };
-    const int columns = count(0, std::numeric_limits<int>::max());
+    const int columns = count(std::numeric_limits<int>::max());
     // Column 0 alone needs a line per row: a larger count is damage, not a table.
-    const int rows = count(1, lines.size());
+    const int rows = count(lineCount);
+    if (rows > kMaxRows)
+        throw TallyError(QStringLiteral("The tally claims %1 rows, more than the %2 a tally can hold").arg(rows).arg(kMaxRows));
 
     TallyTable table;
     table.rows_.fill(Row(), rows);
-    qsizetype next = 2;
     for (int column = 0; column < std::min(columns, kColumns); ++column) {
-        for (int row = 0; row < rows; ++row, ++next) {
-            if (next < lines.size())
-                table.rows_[row][column] = QString::fromLatin1(lines[next]);
+        for (int row = 0; row < rows; ++row) {
+            if (const std::optional<QByteArrayView> line = nextLine())
+                table.rows_[row][column] = QString::fromLatin1(*line);
         }
     }
     return table;

@@ -44,6 +44,9 @@ public:
     static constexpr int kMyWins = 3;
     static constexpr int kNeitherWon = 4;
     static constexpr int kSession = 4;
+    // Row 0 and one row per tallied opponent: more than any player tallies, and what a dump
+    // may claim before it is taken for damage rather than a table to build.
+    static constexpr int kMaxRows = 65536;
 
     static QString waiting() { return QString::fromLatin1(game::kWaiting); }
 
@@ -63,7 +66,8 @@ public:
 
     // The row of a tallied name, ignoring letter case (the first one), or -1.
     int find(const QString &name) const;
-    // Appends a row for a name not yet tallied, all counters "0"; returns it, or -1 when tallied.
+    // Appends a row for a name not yet tallied, all counters "0"; returns it, or -1 when tallied
+    // (or the table has kMaxRows rows, which the file could not give back).
     int tally(const QString &name);
 
     // A session is one run of the program: its counters start at 0 when the tally is read.
@@ -79,8 +83,8 @@ public:
     // line ended by CR LF, in 8-bit text.
     QByteArray dump() const;
     // Reads a dump (lines ended by CR LF or LF alone) into a 9-column table; a line missing at
-    // the end reads as an empty cell. Throws TallyError when a count is not a number or cannot
-    // fit the text.
+    // the end reads as an empty cell. Throws TallyError when a count is not a number, cannot
+    // fit the text or claims more than kMaxRows rows.
     static TallyTable fromDump(QByteArrayView dump);
 
     // The names of the other players at the table, in seat order: every seat (names of seats 1

@@ -1,6 +1,8 @@
 #include "windows/tdownload.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include "ui/background.h"
 #include "ui/jpegimage.h"
 #include "download/downloadjob.h"
+#include "download/partfile.h"
 #include "ui/plaintext.h"
 
 namespace {
@@ -39,6 +42,15 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
     return b;
 }
 
+// Why a program that exec refused will not run, in words a player can act on.
+QString whyNotRun(const QString &program, const QString &systemText)
+{
+    QFile file(program);
+    if (file.open(QIODevice::ReadOnly) && file.read(2) == "MZ")
+        return QStringLiteral("it is a Windows program, and this system cannot run that kind of program");
+    return systemText;
+}
+
 QFrame *panel(QWidget *parent, const char *name)
 {
     auto *frame = new QFrame(parent);
@@ -56,9 +68,20 @@ Tdownload::Tdownload(QWidget *parent)
     setWindowTitle(QStringLiteral("Download The Orlen42 Lobby"));
     setFont(QFont(QStringLiteral("Arial"), 8));
     applyTiledBackground(this);
-    launcher = [](const QString &program, const QStringList &arguments) {
-        return QProcess::startDetached(program, arguments);
+    launcher = [](const QString &program, const QStringList &arguments, QString &why) {
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        if (process.startDetached())
+            return true;
+        why = whyNotRun(program, process.errorString());
+        return false;
     };
+    const HttpGet::Request bounds;
+    maxBytes = bounds.maxBytes;
+    lowSpeedBytes = bounds.lowSpeedBytes;
+    lowSpeedSeconds = bounds.lowSpeedSeconds;
+    PartFile::removeLeftovers(Environment::dataDirectory() + kInstallerName);
     HttpCli1 = new DownloadJob(this);
     connect(HttpCli1, &DownloadJob::headerLine, this, &Tdownload::headerLine);
     connect(HttpCli1, &DownloadJob::documentBegin, this, &Tdownload::documentBegin);
@@ -159,6 +182,11 @@ void Tdownload::getbuttonClick()
 {
     if (downloading())
         return;
+    // A question still open about the last file would run the one this download brings.
+    for (QMessageBox *box : findChildren<QMessageBox *>(QStringLiteral("box_run"))) {
+        if (box->isVisible())
+            box->reject();
+    }
     // Always this name, whatever a configured address ends in, so that no address can choose
     // which of the program's files is overwritten.
     infolabel2->setText(kInstallerName);
@@ -167,12 +195,18 @@ void Tdownload::getbuttonClick()
     progress_ = QStringLiteral("Loading");
     infolabel->setText(progress_);
 
+    url_ = lobbyUrl();
     HttpGet::Request request;
-    request.url = QUrl(lobbyUrl());
+    request.url = QUrl(url_);
     request.userAgent = kUserAgent;
     request.headers = {kAccept};
     request.allowPlainHttp = !qEnvironmentVariableIsEmpty("MORVELLO_LOBBY_URL");
-    HttpCli1->start(request, Environment::dataDirectory() + kInstallerName);
+    request.maxBytes = maxBytes;
+    request.lowSpeedBytes = lowSpeedBytes;
+    request.lowSpeedSeconds = lowSpeedSeconds;
+    // A whole installer is the user's own program to run, and nobody else's to read.
+    HttpCli1->start(request, Environment::dataDirectory() + kInstallerName,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void Tdownload::headerLine()
@@ -217,10 +251,39 @@ void Tdownload::downloadFinished(bool whole)
 
     if (HttpCli1->state() != DownloadJob::State::Received)
         return;
+    askToRun();
+}
+
+void Tdownload::askToRun()
+{
+    const QString program = HttpCli1->path();
+    auto *box = PlainText::messageBox(QMessageBox::Question, windowTitle(),
+                                      QStringLiteral("Run the program that was downloaded?\n\n%1\n\nfrom %2")
+                                          .arg(QDir::toNativeSeparators(program), url_),
+                                      QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("box_run"));
+    QPushButton *run = box->addButton(QStringLiteral("Run"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, run, program] {
+        if (box->clickedButton() == run)
+            install(program);
+        else
+            infolabel3->setText(QStringLiteral("Not run; the installer is kept at %1").arg(QDir::toNativeSeparators(program)));
+    });
+    box->open();
+}
+
+void Tdownload::install(const QString &program)
+{
     infolabel3->setText(QStringLiteral("Installing"));
     // Run directly, never through the desktop's "open", which reports success as soon as it
     // has handed the file on, whether or not anything started.
-    if (!launcher || !launcher(HttpCli1->path(), kInstallerArguments)) {
+    QString why;
+    if (!launcher || !launcher(program, kInstallerArguments, why)) {
+        infolabel3->setText(QStringLiteral("%1 could not be run: %2").arg(kInstallerName, why));
         showMessage(kError);
         return;
     }
@@ -246,7 +309,8 @@ void Tdownload::Button2Click()
                                    "using the your Window's start-up menu."));
         return;
     }
-    if (!launcher || !launcher(kLobbyPath, {})) {
+    QString why;
+    if (!launcher || !launcher(kLobbyPath, {}, why)) {
         showMessage(kError);
         return;
     }

@@ -12,7 +12,8 @@ class QPushButton;
 
 // Offers the maker's lobby beside a solo game: download and install it, go on solo, or leave
 // for an installed lobby. The download runs while the window and the game go on working; its
-// file goes to the program's file directory and is started only when it arrived whole.
+// file arrives beside the program's files under a name of its own, takes the installer's name
+// only when it is whole, and is run only when the player says so.
 class Tdownload : public QWidget {
     Q_OBJECT
 
@@ -30,14 +31,19 @@ public:
     static inline const QByteArray kAccept =
         QByteArrayLiteral("Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
 
-    // Starts a program without waiting for it; true when it started.
-    using Launcher = std::function<bool(const QString &program, const QStringList &arguments)>;
+    // Starts a program without waiting for it; true when it started, else `why` says why not.
+    using Launcher = std::function<bool(const QString &program, const QStringList &arguments, QString &why)>;
 
     explicit Tdownload(QWidget *parent = nullptr);
     ~Tdownload() override;
 
     // Runs the downloaded installer and the lobby: QProcess::startDetached, or a test's stand-in.
     Launcher launcher;
+    // The download's bounds: the largest installer taken, and the slowest transfer kept going
+    // (so many bytes a second over so many seconds).
+    qint64 maxBytes;
+    int lowSpeedBytes;
+    int lowSpeedSeconds;
 
     // MORVELLO_LOBBY_URL when set, else kLobbyUrl.
     static QString lobbyUrl();
@@ -59,6 +65,9 @@ private:
     void documentBegin();
     void dataReceived(qint64 total);
     void downloadFinished(bool whole);
+    // Names the whole file and where it came from, and runs it only on the player's "Run".
+    void askToRun();
+    void install(const QString &program);
     // Stops a running download at once and removes its incomplete file; at the program's end.
     void discardDownload();
     void showMessage(const QString &text);
@@ -66,6 +75,8 @@ private:
     DownloadJob *HttpCli1 = nullptr;
     // "Loading" and a dot for each header line received.
     QString progress_;
+    // The address of the last download, for the question before its file runs.
+    QString url_;
     QLabel *Image1 = nullptr;
     QLabel *infolabel = nullptr;
     QLabel *infolabel2 = nullptr;

@@ -18,6 +18,9 @@ namespace {
 constexpr QPoint kPanel(6, 5);
 constexpr QPoint kBoard = kPanel + QPoint(1, 1);
 constexpr QPoint kCard = kPanel + QPoint(535, 1);
+// The hint line's row between the board and the chat, as the window lays it out.
+constexpr int kHintRow = 20;
+constexpr int kWindowHeight = 482 + kHintRow;
 
 void label(QPainter &p, QRect r, const QString &text, const QColor &color, int px, bool bold,
            Qt::Alignment align = Qt::AlignCenter)
@@ -58,11 +61,11 @@ void scoreCardText(QPainter &p, bool finished)
 
 QImage window(bool finished)
 {
-    QImage image(829, 482, QImage::Format_ARGB32_Premultiplied);
+    QImage image(829, kWindowHeight, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRect(kPanel, QSize(817, 472)), QColor(204, 200, 179));
+    p.fillRect(QRect(kPanel, QSize(817, 472 + kHintRow)), QColor(204, 200, 179));
     p.drawImage(kBoard, board());
     p.drawImage(kBoard + QPoint(kTrayLeft, 0), tray());
 
@@ -96,16 +99,22 @@ QImage window(bool finished)
     p.drawImage(kCard + QPoint(123, 74), eyes());
     scoreCardText(p, finished);
 
+    if (!finished)
+        label(p, QRect(kPanel + QPoint(7, 314), QSize(520, kHintRow)),
+              QStringLiteral("Hint: keep 5 5 and roll (expected final score 214.2)"), QColor(0, 70, 40), 13, true,
+              Qt::AlignLeft | Qt::AlignVCenter);
+
     // Chat, phrase buttons and logo.
-    p.fillRect(QRect(kPanel + QPoint(1, 315), QSize(533, 157)), Qt::white);
+    const QPoint chat = kPanel + QPoint(1, 315 + kHintRow);
+    p.fillRect(QRect(chat, QSize(533, 157)), Qt::white);
     p.setPen(QColor(120, 120, 120));
-    p.drawRect(QRect(kPanel + QPoint(1, 315), QSize(532, 156)));
-    label(p, QRect(kPanel + QPoint(6, 318), QSize(500, 16)), QStringLiteral("You are Connected."),
+    p.drawRect(QRect(chat, QSize(532, 156)));
+    label(p, QRect(chat + QPoint(5, 3), QSize(500, 16)), QStringLiteral("You are Connected."),
           QColor(0, 0, 255), 11, false, Qt::AlignLeft | Qt::AlignVCenter);
     const int lefts[] = {536, 565, 595, 624, 653};
     for (int b = 0; b < 10; ++b)
-        p.drawImage(kPanel + QPoint(lefts[b % 5], b < 5 ? 429 : 449), phraseGlyph(b + 1));
-    p.drawImage(kPanel + QPoint(680, 435), logo());
+        p.drawImage(kPanel + QPoint(lefts[b % 5], (b < 5 ? 429 : 449) + kHintRow), phraseGlyph(b + 1));
+    p.drawImage(kPanel + QPoint(680, 435 + kHintRow), logo());
     return image;
 }
 
@@ -113,14 +122,14 @@ QImage window(bool finished)
 
 QImage mainWindowPreview()
 {
-    QImage sheet(829, 482 * 2 + 200, QImage::Format_ARGB32_Premultiplied);
+    QImage sheet(829, kWindowHeight * 2 + 200, QImage::Format_ARGB32_Premultiplied);
     sheet.fill(QColor(60, 60, 60));
     QPainter p(&sheet);
     p.drawImage(0, 0, window(false));
-    p.drawImage(0, 482, window(true));
+    p.drawImage(0, kWindowHeight, window(true));
 
     // Side windows' materials.
-    const int top = 482 * 2 + 10;
+    const int top = kWindowHeight * 2 + 10;
     for (int x = 0; x < 256; x += 128)
         for (int y = 0; y < 180; y += 128)
             p.drawImage(QRect(10 + x, top + y, 128, std::min(128, 180 - y)), backgroundTile(),
