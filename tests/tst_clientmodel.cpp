@@ -1,18 +1,23 @@
 // The client without widgets: the roster and chat side of the model, the chat commands, the
-// colour texts and the links found in chat lines; the session's start-up and preferences.
+// colour texts and the links found in chat lines; the session's start-up, preferences, and the
+// end of its connection to a real host.
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <vector>
 
 #include "common/profile.h"
 #include "host/hostcontrols.h"
+#include "host/tserver.h"
 #include "session/chatlinks.h"
 #include "session/clientsession.h"
 #include "session/spylistmodel.h"
 #include "clientmodelfixture.h"
+#include "testclient.h"
 
 using Outcome = ClientCommands::Outcome;
 
@@ -85,6 +90,8 @@ private slots:
     void preferencesReadAtLogin();
     void preferencesOfTwoCopiesKeepEachOthersChanges();
     void spyListIsKeyedBySlot();
+    void closesTellTheClientWhy_data();
+    void closesTellTheClientWhy();
 };
 
 void ClientModelTest::colorText_data()
@@ -606,6 +613,71 @@ void ClientModelTest::spyListIsKeyedBySlot()
     QCOMPARE(spies.rowOfSlot(6), -1);
     QCOMPARE(spies.spy(1).name, QStringLiteral("Bob: the 2nd"));
     QCOMPARE(spies.spy(5).slot, 0);
+}
+
+void ClientModelTest::closesTellTheClientWhy_data()
+{
+    QTest::addColumn<int>("seatedBefore");   // people in the slots below the client's
+    QTest::addColumn<QString>("close");
+    QTest::addColumn<QString>("line");
+
+    const QString removed = QStringLiteral("The host removed you from the game.");
+    QTest::newRow("a player removed") << 1 << "remove" << removed;
+    QTest::newRow("a spectator kicked") << 4 << "remove" << removed;
+    QTest::newRow("the hosting copy exits") << 1 << "exit" << "The host has closed the game.";
+    QTest::newRow("the host goes without a word") << 1 << "vanish" << "The connection to the host was lost.";
+}
+
+void ClientModelTest::closesTellTheClientWhy()
+{
+    QFETCH(int, seatedBefore);
+    QFETCH(QString, close);
+    QFETCH(QString, line);
+
+    auto host = std::make_unique<TServer>();
+    QString error;
+    QVERIFY2(host->startListening(&error, 0, QHostAddress(QHostAddress::LocalHost)), qPrintable(error));
+    std::vector<std::unique_ptr<TestClient>> seated;
+    for (int slot = 1; slot <= seatedBefore; ++slot) {
+        seated.push_back(std::make_unique<TestClient>());
+        QVERIFY(seated.back()->connectTo(host->serverPort()));
+        seated.back()->send(wire::LoginInfo{slot, game::kVersionText, "P" + QByteArray::number(slot)}.encode().chopped(1));
+    }
+    TestClient *ann = seated.front().get();
+
+    // A joining copy's session, as the window has it.
+    QTemporaryDir dir;
+    qputenv("MORVELLO_PORT", QByteArray::number(host->serverPort()));
+    ClientSession bob(dir.filePath(QStringLiteral("orlenlobby.ini")));
+    QStringList lines;
+    QObject::connect(&bob.model(), &GameModel::chatLine, [&lines](const QString &text) { lines.append(text); });
+    bob.processparams({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+    const int slot = seatedBefore + 1;
+    QVERIFY(TestClient::waitUntil([&] {
+        return bob.model().seat(1).name == QLatin1String("P1") && lines.contains(QStringLiteral("You are Connected."));
+    }));
+    QCOMPARE(bob.model().myseat(), slot);
+    const QByteArray news = "CMD_newplayerinfo+" + QByteArray::number(slot) + "+Bob";
+    QCOMPARE(ann->nextMessageStartingWith(news), news);
+
+    QSignalSpy tableClosed(host.get(), &TServer::tableClosed);
+    if (close == QLatin1String("remove")) {
+        host->disconnectsock(slot);
+        // The others hear of it as of anyone's leaving.
+        const QByteArray left = "CMD_playerdisconnected+" + QByteArray::number(slot) + "+Bob";
+        QCOMPARE(ann->nextMessageStartingWith(left), left);
+    } else if (close == QLatin1String("exit")) {
+        host->closeTable();
+        QVERIFY(ann->waitForClosed());
+        QTRY_COMPARE(tableClosed.size(), 1);
+    } else {
+        host.reset();
+    }
+    QVERIFY(TestClient::waitUntil([&] { return bob.state() == ClientSession::State::Ended; }));
+    QCOMPARE(lines.last(), line);
+    QVERIFY(!bob.model().loggedin());
+    // The window keeps the table as it was, but for the hosting user who left.
+    QCOMPARE(bob.model().seat(1).name, close == QLatin1String("exit") ? QString() : QStringLiteral("P1"));
 }
 
 QTEST_GUILESS_MAIN(ClientModelTest)

@@ -98,8 +98,9 @@ release_date=$(sed -n 's/.*<release version="[^"]*" date="\([^"]*\)".*/\1/p' "$p
 check "changelog" changelog_entry
 
 # An installed copy, hosting and joining in a private home: both find the sound module in its
-# installed place when their first sound plays, and the joining copy, which ends when the host
-# goes, saves its tally in the per-user data directory, not beside the executable.
+# installed place when their first sound plays; the host, stopped from outside, tells the joining
+# copy it has closed the game; and the joining copy, stopped the same way, saves its tally in the
+# per-user data directory, not beside the executable.
 #   installed_run EXECUTABLE MODULE-DIRECTORY
 free_port() {
     local port
@@ -141,11 +142,15 @@ installed_run() {
     grep -qF "$modules/libmorvello_sound.so" "/proc/$host/maps" ||
         { echo "the host did not load the installed sound module"; grep morvello "/proc/$host/maps"; cat "$home/host.err"; return 1; }
     kill "$host"
+    waitfor "$home/joiner.out" "The host has closed the game." || return 1
+    wait "$host" || { echo "the host ended with status $?"; cat "$home/host.err"; return 1; }
+    kill -0 "$joiner" 2>/dev/null || { echo "the joining copy ended with the host"; return 1; }
+    kill "$joiner"
     for i in $(seq 100); do
         kill -0 "$joiner" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$joiner" 2>/dev/null && { echo "the joining copy did not end with the host"; return 1; }
+    kill -0 "$joiner" 2>/dev/null && { echo "the joining copy did not end when asked"; return 1; }
     wait "$joiner" || { echo "the joining copy ended with status $?"; cat "$home/joiner.err"; return 1; }
     [ -f "$home/.local/share/Morvello/morvellotally.tld" ] ||
         { echo "no tally in ~/.local/share/Morvello"; ls -laR "$home"; return 1; }

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/commandline.h"
+#include "app/quitsignals.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "ui/gamestyle.h"
@@ -53,6 +54,7 @@ int main(int argc, char *argv[])
     // The host's last words to the others go out before the application ends.
     QObject::connect(&chat, &Tchat::windowClosed, &server, &TServer::closeTable, Qt::QueuedConnection);
     QObject::connect(&server, &TServer::tableClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+    const QuitSignals stopRequests([&server] { server.closeTable(); });
 
     chat.show();
     return app.exec();
