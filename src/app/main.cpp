@@ -53,7 +53,9 @@ int main(int argc, char *argv[])
     chat.setParameters(QApplication::arguments().mid(1));
     // The host's last words to the others go out before the application ends.
     QObject::connect(&chat, &Tchat::windowClosed, &server, &TServer::closeTable, Qt::QueuedConnection);
-    QObject::connect(&server, &TServer::tableClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // Ends the run outright: quit() would first ask each window to close again, and a stop from
+    // outside leaves nobody to answer a question.
+    QObject::connect(&server, &TServer::tableClosed, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     const QuitSignals stopRequests([&server] { server.closeTable(); });
 
     chat.show();

@@ -128,7 +128,8 @@ void ClientSession::joinpress()
 
 bool ClientSession::exitNeedsAsking() const
 {
-    return mode_ == Mode::Host && model_->ishost() && model_->othersConnected();
+    // Once the connection has ended there is no game left to end for anyone.
+    return mode_ == Mode::Host && model_->loggedin() && model_->ishost() && model_->othersConnected();
 }
 
 bool ClientSession::sendPhrase(int button)
