@@ -1,6 +1,6 @@
 // The client without widgets: the roster and chat side of the model, the chat commands, the
-// colour texts and the links found in chat lines; the session's start-up, preferences, and the
-// end of its connection to a real host.
+// colour texts and the links found in chat lines; the session's start-up, preferences, the end
+// of its connection to a real host, and the table a session sees when it joins a running game.
 
 #include <QDir>
 #include <QFile>
@@ -92,6 +92,7 @@ private slots:
     void spyListIsKeyedBySlot();
     void closesTellTheClientWhy_data();
     void closesTellTheClientWhy();
+    void lateJoinerSeesTheWholeTable();
 };
 
 void ClientModelTest::colorText_data()
@@ -678,6 +679,91 @@ void ClientModelTest::closesTellTheClientWhy()
     QVERIFY(!bob.model().loggedin());
     // The window keeps the table as it was, but for the hosting user who left.
     QCOMPARE(bob.model().seat(1).name, close == QLatin1String("exit") ? QString() : QStringLiteral("P1"));
+}
+
+namespace {
+
+// What a window shows of the table, but for where the free dice lie (each client scatters them
+// its own way) and what is the client's own (its seat, its column, the chat).
+QStringList tableOf(const GameModel &m)
+{
+    QStringList table{m.turnText(), m.roundText(), QStringLiteral("rolls %1").arg(m.rolls()),
+                      QStringLiteral("bonus %1 %2").arg(m.bonusdie()).arg(m.bonusShown()),
+                      QStringLiteral("started %1").arg(m.gameStarted()), m.winnerText()};
+    for (int seat = 1; seat <= 4; ++seat) {
+        const SeatView &s = m.seat(seat);
+        QStringList cells;
+        for (int cell = 1; cell <= 16; ++cell)
+            cells.append(QString::number(s.cells[std::size_t(cell)]));
+        table.append(QStringLiteral("%1%2 %3 = %4").arg(s.name, s.watching ? QStringLiteral(" (watching)") : QString(),
+                                                        cells.join(' '), s.total));
+    }
+    for (int die = 1; die <= 5; ++die) {
+        const DieView &d = m.die(die);
+        table.append(QStringLiteral("die %1: %2%3%4").arg(die).arg(QChar::fromLatin1(d.mark)).arg(d.face)
+                         .arg(d.bonus ? QStringLiteral(" bonus") : QString()));
+    }
+    return table;
+}
+
+} // namespace
+
+void ClientModelTest::lateJoinerSeesTheWholeTable()
+{
+    TServer host;
+    QString error;
+    QVERIFY2(host.startListening(&error, 0, QHostAddress(QHostAddress::LocalHost)), qPrintable(error));
+    host.setTimer1Interval(1);
+    std::vector<std::unique_ptr<TestClient>> seats;
+    for (const QByteArray name : {"Ann", "Bob", "Cy", "Dee"}) {
+        seats.push_back(std::make_unique<TestClient>());
+        const int seat = int(seats.size());
+        QVERIFY(seats.back()->connectTo(host.serverPort()));
+        QCOMPARE(seats.back()->nextMessage(), wire::LoginAsk{seat}.encode().chopped(1));
+        seats.back()->send(wire::LoginInfo{seat, game::kVersionText, name}.encode().chopped(1));
+    }
+    host.setHostClientPort(seats[0]->localPort());
+    auto say = [&](int seat, const QByteArray &message) { seats[std::size_t(seat - 1)]->send(message); };
+    auto heard = [&](int seat, const QByteArray &prefix) {
+        return seats[std::size_t(seat - 1)]->nextMessageStartingWith(prefix).startsWith(prefix);
+    };
+
+    // Two watching copies: one there from the start, one that comes after three turns.
+    QTemporaryDir dir;
+    qputenv("MORVELLO_PORT", QByteArray::number(host.serverPort()));
+    auto watcher = [&dir](const QString &name) {
+        auto session = std::make_unique<ClientSession>(dir.filePath(name + QStringLiteral(".ini")));
+        session->processparams({name, QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+        return session;
+    };
+    const auto early = watcher(QStringLiteral("Eve"));
+    QVERIFY(TestClient::waitUntil([&] { return early->model().seat(4).name == QLatin1String("Dee"); }));
+
+    say(1, "CMD_startgame+1+t+true");
+    QVERIFY(heard(1, "CMD_nextplayer+1+"));
+    say(2, "CMD_justwatch+2+1");
+    QVERIFY(heard(1, "CMD_justwatching+2+1"));
+    say(1, "CMD_rolldice+1");
+    QVERIFY(heard(1, "CMD_thedice+1+"));
+    say(1, "CMD_setscore+1+12");
+    // Seat 2 just watches: the host plays its turn.
+    QVERIFY(heard(1, "CMD_nextplayer+3+"));
+    say(3, "CMD_rolldice+3");
+    QVERIFY(heard(1, "CMD_thedice+3+"));
+    say(3, "CMD_setscore+3+1");
+    QVERIFY(heard(1, "CMD_nextplayer+4+"));
+    say(4, "CMD_rolldice+4");
+    QVERIFY(heard(1, "CMD_thedice+4+"));
+    say(4, "CMD_setdice+4+3");
+    QVERIFY(TestClient::waitUntil([&] { return early->model().die(3).mark == DieView::Held; }));
+    QVERIFY(early->model().seat(2).watching);
+    QCOMPARE(early->model().seat(2).name, QStringLiteral("Bob"));
+
+    const auto late = watcher(QStringLiteral("Fay"));
+    // Waited for, then compared, so that a failure names what differs.
+    TestClient::waitUntil([&] { return tableOf(late->model()) == tableOf(early->model()); });
+    QCOMPARE(tableOf(late->model()), tableOf(early->model()));
+    QCOMPARE(late->model().myseat(), 6);
 }
 
 QTEST_GUILESS_MAIN(ClientModelTest)

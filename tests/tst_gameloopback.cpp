@@ -514,15 +514,17 @@ void GameLoopbackTest::arrivalAndDepartureMidGame()
     cy->send("CMD_setdice+3+1");
     EXPECT_ALL(host, {"CMD_thedice+3+y+1+1+6+2+5+3+4+4+3+5+2", "CMD_setdice+1"});
 
-    // A newcomer in seat 4 learns whose turn it is, its roll count and the four cards.
+    // A newcomer in seat 4 learns whose turn it is, its roll count, the four cards and the
+    // dice as they lie.
     TestClient *di = host.join("Di", 4);
     QVERIFY(di);
-    QVERIFY(di->waitForMessages(8));
+    QVERIFY(di->waitForMessages(10));
     QCOMPARE(di->takeAll(), (QList<QByteArray>{"CMD_existingplayers+1+Ann", "CMD_existingplayers+2+Bo",
                                                "CMD_existingplayers+3+Cy", "CMD_nextplayer+3+1+16+1+",
                                                "CMD_pscore+1+16+*" + card1,
                                                "CMD_pscore+2+13+*" + card2, "CMD_pscore+3+16+*" + card1,
-                                               "CMD_pscore+4+13+*" + card2}));
+                                               "CMD_pscore+4+13+*" + card2,
+                                               "CMD_thedice+3+y+1+1+6+2+5+3+4+4+3+5+2", "CMD_setdice+1"}));
 
     // Seat 3 leaves with a die held: the turn passes to the newcomer at once, dice fresh.
     QVERIFY(host.leave(3));

@@ -205,8 +205,11 @@ void HostConnectionsTest::loginDuringGameBringsNewcomerUpToDate()
     random->setSeed(seedForFaces({3, 3, 3, 1, 2}));
     engine->rolldice(1);
     engine->setscore(1, 3);
+    random->setSeed(seedForFaces({6, 5, 4, 3, 2}));
     engine->rolldice(2);
+    engine->setdice(2, 4);
     engine->rolldice(2);
+    engine->justwatch({2, wire::WatchRequest::Watch});
     out->take();
 
     login(3, "Cy");
@@ -214,11 +217,15 @@ void HostConnectionsTest::loginDuringGameBringsNewcomerUpToDate()
         "CMD_newplayerinfo+3+Cy",
         "CMD_existingplayers+1+Ann",
         "CMD_existingplayers+2+Bo",
+        "CMD_justwatching+2+1",
         "CMD_nextplayer+2+1+0+2+",
         "CMD_pscore+1+9+*+1000+1000+9+1000+1000+1000+1000+1000+1000+1000+1000+1000+9+0+0+0",
         "CMD_pscore+2+0+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
         "CMD_pscore+3+0+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
         "CMD_pscore+4+0+*+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000+1000",
+        // The roll as it lies, the held die 4 (a 3 since the first roll) among it.
+        "CMD_thedice+2+y+2+1+6+2+1+3+6+4+3+5+3",
+        "CMD_setdice+4",
     };
     QCOMPARE(out->to(3), expected);
     // The others only hear the announcement.

@@ -16,8 +16,10 @@ void HostEngine::slotClosed(int slot)
 
 void HostEngine::receivedlogininfo(const wire::LoginInfo &login)
 {
-    if (table_.login(login))
-        turn_.bringUpToDate(login.slot);
+    if (!table_.login(login))
+        return;
+    table_.tellWatching(login.slot);
+    turn_.bringUpToDate(login.slot);
 }
 
 void HostEngine::justwatch(const wire::WatchRequest &request)

@@ -125,6 +125,14 @@ bool Table::setAway(int seat, bool away)
     return true;
 }
 
+void Table::tellWatching(int slot)
+{
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
+        if (away(seat))
+            sendTo(slot, wire::WatchChanged{seat, true}.encode());
+    }
+}
+
 void Table::clearAway()
 {
     for (int seat = 1; seat <= game::kSeats; ++seat)

@@ -57,6 +57,8 @@ public:
     // Hands a connected seat to the host or takes it back, and tells everyone; false for a
     // seat without a connection.
     bool setAway(int seat, bool away);
+    // A newcomer sees the seats that just watch marked as everyone else does.
+    void tellWatching(int slot);
     // A new game: every seat is played by its own player again.
     void clearAway();
     // The end of a game: empty seats 2..4 take their computer players' names.

@@ -164,10 +164,30 @@ void Turn::bringUpToDate(int slot)
 {
     if (!gamestarted_)
         return;
+    // In the order a turn's own messages came: the bonus die is known before any die that
+    // shows it is placed.
+    if (bonusgame_)
+        table_.sendTo(slot, wire::BonusDie{bonusdie_}.encode());
     table_.sendTo(slot, nextPlayer().encode());
     for (int seat = 1; seat <= game::kSeats; ++seat) {
         const Seat &s = seats_[std::size_t(seat)];
         table_.sendTo(slot, wire::Card{seat, s.total, wire::Card::Refresh, 0, s.scores}.encode());
+    }
+    if (rolls_ == 0)
+        return;
+    // The roll as it lies, held dice among it, then which of them are held: a roll message
+    // alone would put every die back on the table.
+    wire::Roll roll{currentplayer_, rolls_ < game::kMaxRolls, rolls_};
+    for (int i = 1; i <= game::kDice; ++i) {
+        if (die(i).state != Die::State::NotRolled)
+            roll.add(i, die(i).face);
+    }
+    if (roll.count == 0)
+        return;
+    table_.sendTo(slot, roll.encode());
+    for (int i = 1; i <= game::kDice; ++i) {
+        if (die(i).isHeld())
+            table_.sendTo(slot, wire::DieMoved{true, i}.encode());
     }
 }
 

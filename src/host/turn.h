@@ -57,7 +57,8 @@ public:
     void seatLeft(int seat);
     // A seat was handed to the host: it plays on at its next step if the turn is the seat's.
     void seatAway(int seat);
-    // Brings a newcomer up to date: whose turn it is, how far it has gone, and the cards.
+    // Brings a newcomer up to date: the turn's bonus die, whose turn it is, how far it has
+    // gone, the cards, and the dice as they lie.
     void bringUpToDate(int slot);
 
     // The winner line for the totals of seats 1..4 under their names: the lowest seat with the
