@@ -19,6 +19,7 @@
 
 #include "client/chatpanel.h"
 #include "client/hintmarks.h"
+#include "ui/badgelabel.h"
 #include "ui/clickablelabel.h"
 #include "client/clienttexts.h"
 #include "ui/pictures.h"
@@ -198,11 +199,11 @@ QWidget *Tchat::buildBoard(QWidget *parent)
     // be told apart: the dice land in another order than their numbers. Drawn as text, it
     // stays sharp at any scale.
     for (int die = 1; die <= 5; ++die) {
-        QLabel *key = caption(board, QStringLiteral("dicekey%1").arg(die), QString::number(die),
-                              {kDiceStart[die] + kDieKeyOffset, kDieKeySize}, Qt::AlignCenter);
+        auto *key = new BadgeLabel(QString::number(die), board);
+        key->setObjectName(QStringLiteral("dicekey%1").arg(die));
+        key->setGeometry({kDiceStart[die] + kDieKeyOffset, kDieKeySize});
         key->setFont(arial(7, true));
-        key->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgb(40, 40, 40);"
-                                          " border: 1px solid rgb(230, 230, 230); border-radius: 7px; }"));
+        key->setBadgeColours(Qt::white, QColor(40, 40, 40), QColor(230, 230, 230));
         key->setAttribute(Qt::WA_TransparentForMouseEvents);
         key->hide();
     }
