@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QLabel>
 #include <QPixmap>
 #include <QResource>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <optional>
 
 #include "ui/decodedpicture.h"
+#include "ui/gamestyle.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -93,6 +95,7 @@ private slots:
     void pictureHasItsSize_data();
     void pictureHasItsSize();
     void diceFacesAreDistinct();
+    void disabledDiceKeepTheirColours();
     void decodedCopiesMatchTheirPictures();
     void denseScreensGetDoubleSizePictures();
     void picturesComeFromDecodedCopyOrFile();
@@ -155,6 +158,21 @@ void ResourcesTest::diceFacesAreDistinct()
         for (qsizetype j = i + 1; j < faces.size(); ++j)
             QVERIFY2(faces.at(i) != faces.at(j), qPrintable(QStringLiteral("%1 and %2 are alike").arg(i).arg(j)));
     }
+}
+
+void ResourcesTest::disabledDiceKeepTheirColours()
+{
+    // The dice are disabled outside the own turn; a watcher still sees the bonus die red and
+    // every die as it is drawn.
+    GameStyle style;
+    const QImage face(QStringLiteral(":/images/bonusdice/5.png"));
+    QLabel die;
+    die.setStyle(&style);
+    die.setPixmap(QPixmap::fromImage(face));
+    die.resize(face.size());
+    const QImage enabled = die.grab().toImage();
+    die.setEnabled(false);
+    QCOMPARE(die.grab().toImage(), enabled);
 }
 
 void ResourcesTest::decodedCopiesMatchTheirPictures()

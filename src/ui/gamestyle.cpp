@@ -1,8 +1,10 @@
 #include "ui/gamestyle.h"
 
 #include <QIconEngine>
+#include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleOption>
 
 namespace {
 
@@ -51,4 +53,11 @@ QIcon GameStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *o
     if (standardIcon == SP_ToolBarHorizontalExtensionButton || standardIcon == SP_ToolBarVerticalExtensionButton)
         return QIcon(new DeferredIconEngine(baseStyle(), standardIcon));
     return QProxyStyle::standardIcon(standardIcon, option, widget);
+}
+
+QPixmap GameStyle::generatedIconPixmap(QIcon::Mode iconMode, const QPixmap &pixmap, const QStyleOption *option) const
+{
+    if (iconMode == QIcon::Disabled && option && qobject_cast<const QLabel *>(option->styleObject))
+        return pixmap;
+    return QProxyStyle::generatedIconPixmap(iconMode, pixmap, option);
 }
