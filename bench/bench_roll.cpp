@@ -26,6 +26,7 @@
 
 #include "session/clientsettings.h"
 #include "client/tchat.h"
+#include "ui/gamestyle.h"
 #include "host/tserver.h"
 #include "rules/categories.h"
 #include "windows/tgamestartform.h"
@@ -124,6 +125,8 @@ int main(int argc, char *argv[])
         qputenv("MORVELLO_PORT", QByteArray::number(probe.serverPort()));
     }
     QApplication app(argc, argv);
+    // The style the game runs with: it keeps the image plugins unloaded, as in the game.
+    QApplication::setStyle(new GameStyle);
     {
         // Read at the login: no sounds, and no question before a zero score.
         QFile settings(ClientSettings::path());
