@@ -4,6 +4,7 @@
 #include "rules/dicerandom.h"
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -55,6 +56,8 @@ TServer::TServer(QObject *parent)
 {
     log_.setLabel("Host");
     Sock1->setListenBacklogSize(kListenBacklog);
+    // Players connect to this machine's own port; no proxy listens for it.
+    Sock1->setProxy(QNetworkProxy::NoProxy);
     connect(Sock1, &QTcpServer::newConnection, this, &TServer::Sock1Accept);
 
     // The dispatcher only runs while something waits in the queue, so an idle host costs nothing.

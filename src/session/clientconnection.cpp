@@ -1,5 +1,6 @@
 #include "session/clientconnection.h"
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
@@ -46,11 +47,21 @@ void ClientConnection::open(const QHostAddress &address, quint16 port)
     wasConnected_ = false;
     closePending_ = false;
     framer_.clear();
+    useProxyFor(address);
     sock_->connectToHost(address, port);
+}
+
+void ClientConnection::useProxyFor(const QHostAddress &address)
+{
+    // The own copy's host is reached directly: asking the desktop's proxy settings about a
+    // loopback address only starts a lookup thread and its libraries.
+    if (sock_->state() == QAbstractSocket::UnconnectedState)
+        sock_->setProxy(address.isLoopback() ? QNetworkProxy::NoProxy : QNetworkProxy::DefaultProxy);
 }
 
 bool ClientConnection::bindLocal(const QHostAddress &address)
 {
+    useProxyFor(address);
     return sock_->bind(address, 0);
 }
 

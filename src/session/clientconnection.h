@@ -77,6 +77,7 @@ signals:
     void ticked();
 
 private:
+    void useProxyFor(const QHostAddress &address);
     void sockRead();
     void sockError();
     void sockClosed();
