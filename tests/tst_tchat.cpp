@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "session/hostlookup.h"
+#include "ui/sideplace.h"
 #include "ui/soundplayer.h"
 #include "chatfixture.h"
 #include "client/tchat.h"
@@ -69,6 +70,8 @@ private slots:
 
     void windowHasItsWidgets();
     void soloStartLogsInThroughTheInProcessHost();
+    void lobbyOfferStaysOnTheScreen_data();
+    void lobbyOfferStaysOnTheScreen();
     void listenFailureIsShownAndStopsTheStart();
     void loginReplyCarriesNameAndTwoTerminators();
     void badSeatInLoginRequestSendsNothing();
@@ -202,6 +205,36 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     QVERIFY(!download.isVisible());
     QVERIFY(spylist.popup_kickhim()->isEnabled());  // the hosting user may remove spies
     QTRY_VERIFY(!chat.timer1Active());
+}
+
+void TchatTest::lobbyOfferStaysOnTheScreen_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("game");
+    QTest::addColumn<QPoint>("at");
+
+    // The game's frame is 829 x 540 and the offer's 480 x 400, 8 pixels apart.
+    const QSize game(829, 540);
+    QTest::newRow("right") << QRect(0, 0, 1920, 1080) << QRect({100, 100}, game) << QPoint(937, 100);
+    QTest::newRow("right, moved up to stay on") << QRect(0, 0, 1920, 1080) << QRect({100, 900}, game) << QPoint(937, 680);
+    QTest::newRow("left") << QRect(0, 0, 1366, 768) << QRect({520, 20}, game) << QPoint(32, 20);
+    QTest::newRow("below") << QRect(0, 0, 1280, 1024) << QRect({200, 0}, game) << QPoint(200, 548);
+    QTest::newRow("too small for both: over the chat, on the screen") << QRect(0, 0, 1024, 768) << QRect({0, 0}, game)
+                                                                    << QPoint(0, 368);
+    QTest::newRow("a second screen to the left") << QRect(-1280, 0, 1280, 1024) << QRect({-1180, 0}, game)
+                                                 << QPoint(-1180, 548);
+}
+
+void TchatTest::lobbyOfferStaysOnTheScreen()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, game);
+    QFETCH(QPoint, at);
+
+    const QSize offer(480, 400);
+    const QPoint placed = SidePlace::beside(game, screen, offer, 8);
+    QCOMPARE(placed, at);
+    QVERIFY(screen.contains(QRect(placed, offer)));
 }
 
 void TchatTest::listenFailureIsShownAndStopsTheStart()

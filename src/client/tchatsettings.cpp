@@ -17,6 +17,7 @@
 #include "ui/clickablelabel.h"
 #include "ui/desktopcolor.h"
 #include "ui/plaintext.h"
+#include "ui/sideplace.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tphrases.h"
@@ -169,22 +170,9 @@ void Tchat::showLobbyOffer()
     Tdownload *offer = windows_.download;
     if (!offer)
         return;
-    // Beside the game, never over the card: to its right, else its left where the screen is
-    // wide enough, else below it; moved up or across only as far as keeps it on the screen
-    // without covering the game.
+    // Beside the game, never over the card.
     constexpr int kGap = 8;
-    const QRect game = frameGeometry();
-    const QRect screenArea = screen()->availableGeometry();
-    const QSize size = offer->frameGeometry().size();
-    const int top = qMax(screenArea.top(), qMin(game.top(), screenArea.bottom() + 1 - size.height()));
-    QPoint at;
-    if (game.right() + kGap + size.width() <= screenArea.right() + 1)
-        at = QPoint(game.right() + kGap, top);
-    else if (game.left() - kGap - size.width() >= screenArea.left())
-        at = QPoint(game.left() - kGap - size.width(), top);
-    else
-        at = QPoint(qMax(screenArea.left(), qMin(game.left(), screenArea.right() + 1 - size.width())),
-                    game.bottom() + kGap);
+    const QPoint at = SidePlace::beside(frameGeometry(), screen()->availableGeometry(), offer->frameGeometry().size(), kGap);
     offer->move(at);
     // The chat line keeps the keyboard: the offer is shown, not made the active window.
     offer->setAttribute(Qt::WA_ShowWithoutActivating);
