@@ -170,12 +170,18 @@ void Tchat::showLobbyOffer()
     Tdownload *offer = windows_.download;
     if (!offer)
         return;
-    // Beside the game, never over the card.
+    // Beside the game, never over the card. Its frame is only known once it is shown, so it is
+    // placed without it first and then, if the frame moved it past the screen's edge, once more.
     constexpr int kGap = 8;
-    const QPoint at = SidePlace::beside(frameGeometry(), screen()->availableGeometry(), offer->frameGeometry().size(), kGap);
-    offer->move(at);
+    auto place = [this, offer] {
+        const QPoint at = SidePlace::beside(frameGeometry(), screen()->availableGeometry(), offer->frameGeometry().size(), kGap);
+        if (offer->pos() != at)
+            offer->move(at);
+    };
+    place();
     // The chat line keeps the keyboard: the offer is shown, not made the active window.
     offer->setAttribute(Qt::WA_ShowWithoutActivating);
     offer->show();
     offer->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    place();
 }
