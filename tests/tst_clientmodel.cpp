@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -85,6 +87,8 @@ private slots:
     void connectionRefusesOversizedMessages();
     void startUp_data();
     void startUp();
+    void sideConnectionHoldsLittle_data();
+    void sideConnectionHoldsLittle();
     void preferencesAreStoredAsChanged_data();
     void preferencesAreStoredAsChanged();
     void preferencesReadAtLogin();
@@ -481,6 +485,43 @@ void ClientModelTest::startUp()
         QTRY_COMPARE(f.failures, QList<int>{int(ClientSession::StartFailure::Kind::ConnectFailed)});
         QCOMPARE(f.session.state(), ClientSession::State::Failed);
     }
+}
+
+void ClientModelTest::sideConnectionHoldsLittle_data()
+{
+    QTest::addColumn<QStringList>("parameters");
+    QTest::newRow("joining") << QStringList{"Ann", "127.0.0.1", "false"};
+    QTest::newRow("hosting") << QStringList{"Ann", "127.0.0.1", "true"};
+}
+
+void ClientModelTest::sideConnectionHoldsLittle()
+{
+    QFETCH(QStringList, parameters);
+    QTcpServer side;
+    if (!side.listen(QHostAddress::LocalHost, ClientSession::kSideConnectionPort))
+        QSKIP("the side connection's port is in use here");
+    SessionFixture f;
+    f.session.processparams(parameters);
+    QTcpSocket *own = f.session.sock11();
+    QVERIFY(own);
+    // Other tests' copies may connect here too: the far end is the one at this copy's port.
+    QTcpSocket *far = nullptr;
+    QVERIFY(TestClient::waitUntil([&] {
+        while (side.hasPendingConnections()) {
+            QTcpSocket *next = side.nextPendingConnection();
+            if (own->state() == QAbstractSocket::ConnectedState && next->peerPort() == own->localPort())
+                far = next;
+        }
+        return far != nullptr;
+    }));
+
+    // Far more than the system holds on its way: a copy that took it all would hold it all.
+    far->write(QByteArray(32 * 1024 * 1024, 'z'));
+    QVERIFY(TestClient::waitUntil([&] {
+        return own->bytesAvailable() >= ClientSession::kSideReadBufferSize;
+    }));
+    QVERIFY(far->bytesToWrite() > 0);
+    QCOMPARE(own->bytesAvailable(), ClientSession::kSideReadBufferSize);
 }
 
 void ClientModelTest::preferencesAreStoredAsChanged_data()

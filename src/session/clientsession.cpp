@@ -88,6 +88,7 @@ void ClientSession::processparams(const QStringList &parameters)
         }
         sock11_ = new QTcpSocket(this);
         sock11_->setObjectName(QStringLiteral("Sock11"));
+        sock11_->setReadBufferSize(kSideReadBufferSize);
         sock11_->connectToHost(QHostAddress(QHostAddress::LocalHost), kSideConnectionPort);
         return;
     }

@@ -47,8 +47,11 @@ public:
         QString detail;       // the system's own words, where there are any
     };
 
-    // The port the idle side connection of a multi-player copy goes to.
+    // The port the idle side connection of a multi-player copy goes to. Nothing is read from
+    // that connection: whatever its far end sends waits in a buffer of kSideReadBufferSize
+    // bytes, and then in the system, which holds the sender back.
     static constexpr quint16 kSideConnectionPort = 9001;
+    static constexpr qint64 kSideReadBufferSize = 1024;
 
     // `settingsPath` is the settings file; empty keeps the preferences in memory only.
     explicit ClientSession(const QString &settingsPath, QObject *parent = nullptr);
