@@ -1084,8 +1084,9 @@ void TchatTest::boardTextsFitAndDiceAreNamed_data()
     QTest::newRow("four long names") << QStringList(4, QString(64, QLatin1Char('W'))).join(QStringLiteral(" and "));
 }
 
-// The winner's line stays on the banner's ribbon whatever its length; each die shows its
-// number in the own turn only; the eyes of a watching seat cover no name; links look like links.
+// The winner's line stays on the banner's ribbon, over the dice, whatever its length; each die
+// shows its number in the own turn only; the eyes of a watching seat cover no name; links look
+// like links.
 void TchatTest::boardTextsFitAndDiceAreNamed()
 {
     QFETCH(QString, winners);
@@ -1114,7 +1115,14 @@ void TchatTest::boardTextsFitAndDiceAreNamed()
 
     f.deliver(QStringLiteral("CMD_winner+%1+x").arg(winners));
     const QLabel *line = f.label(QStringLiteral("label_winner"));
-    QVERIFY(f.label(QStringLiteral("image_winner"))->geometry().contains(line->geometry()));
+    const QLabel *banner = f.label(QStringLiteral("image_winner"));
+    QVERIFY(banner->geometry().contains(line->geometry()));
+    // The last roll stays where it fell, under the banner: no die covers the winner's name.
+    const QObjectList stacked = line->parentWidget()->children();
+    for (int die = 1; die <= 5; ++die) {
+        const qsizetype under = stacked.indexOf(f.label(QStringLiteral("dice%1").arg(die)));
+        QVERIFY(under < stacked.indexOf(banner) && stacked.indexOf(banner) < stacked.indexOf(line));
+    }
     const QFontMetrics metrics(line->font());
     const QRect used = metrics.boundingRect(line->contentsRect(), Qt::AlignCenter | (line->wordWrap() ? Qt::TextWordWrap : 0),
                                             line->text());
