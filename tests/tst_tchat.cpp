@@ -206,6 +206,21 @@ void TchatTest::soloStartLogsInThroughTheInProcessHost()
     QVERIFY(chat.screen()->availableGeometry().contains(download.frameGeometry()));
     const QWidget *card = chat.findChild<QWidget *>(QStringLiteral("panel_scorecard"));
     QVERIFY(!download.frameGeometry().intersects(QRect(card->mapToGlobal(QPoint()), card->size())));
+    // The window manager may place the game only after the offer is shown: the offer follows it
+    // while it stays where it was put, and stays where the user puts it.
+    auto besideGame = [&chat, &download] {
+        return SidePlace::beside(chat.frameGeometry(), chat.screen()->availableGeometry(), download.frameGeometry().size(), 8);
+    };
+    const QPoint first = download.pos();
+    chat.move(chat.pos() + QPoint(40, 0));
+    QTRY_COMPARE(download.pos(), besideGame());
+    QVERIFY(download.pos() != first);
+    const QPoint chosen = download.pos() + QPoint(0, -30);
+    download.move(chosen);
+    QCoreApplication::processEvents();
+    chat.move(chat.pos() - QPoint(40, 0));
+    QCoreApplication::processEvents();
+    QCOMPARE(download.pos(), chosen);
     QTest::keyClick(&download, Qt::Key_Escape);
     QVERIFY(!download.isVisible());
     QVERIFY(spylist.popup_kickhim()->isEnabled());  // the hosting user may remove spies
