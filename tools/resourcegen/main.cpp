@@ -1,6 +1,7 @@
 // Writes every picture and sound of the game into a resources folder:
 //   resourcegen <resources-dir> [--preview <png>]
-// The output depends on nothing but this code and the Liberation fonts: no clock, fixed seeds.
+// The output depends on nothing but this code and the Liberation fonts: no clock, fixed seeds,
+// none of the machine's font settings, and no conversion whose rounding depends on the processor.
 
 #include "paintkit.h"
 #include "pictures.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QTextStream>
@@ -92,11 +94,24 @@ bool writeFile(const QDir &root, const QString &path, const QByteArray &bytes)
 
 int main(int argc, char **argv)
 {
+    // Text is rendered as fonts.conf says, not as this machine's or this user's font settings
+    // say: antialiasing switched off there, or full hinting, would change the pictures.
+    qputenv("FONTCONFIG_FILE", RESOURCEGEN_FONTS_CONF);
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 2 && !(args.size() == 4 && args.at(2) == QLatin1String("--preview"))) {
         std::fprintf(stderr, "usage: resourcegen <resources-dir> [--preview <png>]\n");
         return 2;
+    }
+    // Another font standing in for a missing one would change every picture with text.
+    for (const QFont &font : {paintkit::sans(12), paintkit::serif(12)}) {
+        const QString drawn = QFontInfo(font).family();
+        if (drawn != font.family()) {
+            std::fprintf(stderr, "resourcegen: the font %s is missing (Debian package fonts-liberation2); %s "
+                                 "would stand in for it\n",
+                         qPrintable(font.family()), qPrintable(drawn));
+            return 1;
+        }
     }
     const QDir root(args.at(1));
     bool ok = true;
