@@ -193,6 +193,12 @@ void GameModelTest::turns_data()
                                 "roll=0;die1=o4";
     QTest::newRow("the host closed") << kSeated << "CMD_playerdisconnected+1+Ann#!closed#"
                                      << "line=The host has closed the game.;name1=";
+    QTest::newRow("closed in the own turn: no turn shown") << kRolled << "CMD_playerdisconnected+1+Ann#!closed#"
+                                                          << "turn=Score Card;status=The host has closed the game.;"
+                                                             "column=Maroon2;roll=0;die1=o4";
+    QTest::newRow("closed after the winner: the winner's card stays")
+        << kSeated + "CMD_winner+Ann+x#" << "!closed#"
+        << "turn=Winner's Score Card;status=The connection to the host was lost.;winner=Ann has Won the Game!";
     QTest::newRow("lost") << kSeated << "!closed#" << "line=The connection to the host was lost.";
     QTest::newRow("a notice that something followed is none") << kSeated << "CMD_playerdisconnected+1+Ann#CMD_chat+x#!closed#"
                                                              << "line=The connection to the host was lost.";

@@ -116,10 +116,18 @@ void BoardView::refreshBoard()
     setShown(winnerLabel_, won);
 }
 
+void BoardView::showLine(QLabel *label, QString &shown, const QString &text)
+{
+    if (text == shown)
+        return;
+    shown = text;
+    fitText(label, text, kLinePoints, kLineMinPoints);
+}
+
 void BoardView::refreshHead()
 {
-    setText(status_, model_.statusText());
-    setText(turn_, model_.turnText());
+    showLine(status_, statusShown_, model_.statusText());
+    showLine(turn_, turnShown_, model_.turnText());
     setText(round_, model_.roundText());
     for (int marker = 1; marker <= GameModel::kMaxRolls; ++marker)
         setShown(markers_[std::size_t(marker)], marker <= model_.rolls());

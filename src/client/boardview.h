@@ -40,6 +40,13 @@ private:
     static constexpr int kWinnerPoints = 14;
     static constexpr int kWinnerMinPoints = 8;
     QString winnerShown_;
+    // The status and turn lines name players, whose names may be long: such a line shrinks to
+    // stay in its box, and is shortened only past the smallest size.
+    static constexpr int kLinePoints = 10;
+    static constexpr int kLineMinPoints = 8;
+    static void showLine(QLabel *label, QString &shown, const QString &text);
+    QString statusShown_;
+    QString turnShown_;
     std::array<Shown, GameModel::kDice + 1> shown_{};
     std::array<QPixmap, 13> faces_;
     std::array<QLabel *, GameModel::kMaxRolls + 1> markers_{};

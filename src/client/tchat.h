@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QColor>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QQueue>
 #include <QString>
@@ -162,6 +163,8 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- construction (tchatlayout.cpp) ----
@@ -200,6 +203,8 @@ private:
     void showPhrases();
     // A solo start offers the lobby in its window beside the game's.
     void showLobbyOffer();
+    // Puts the offer beside the game as both windows' frames stand now.
+    void placeLobbyOffer();
     // The game is connected, or could not be.
     void startSettled();
 
@@ -217,6 +222,10 @@ private:
     QStringList parameters_;
     bool shownOnce_ = false;
     bool lobbyOfferDue_ = false;
+    // Where the offer was put, while it stays there: the window manager places the game and
+    // frames both windows only after they are shown, so the offer is placed again as their
+    // frames become known, until the user moves it.
+    std::optional<QPoint> lobbyPlacedAt_;
 
     NamedMutex mutex_;
     SoundPlayer sounds_;

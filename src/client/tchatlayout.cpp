@@ -172,13 +172,6 @@ QWidget *Tchat::buildBoard(QWidget *parent)
                              Qt::AlignCenter);
     status->setFont(arial(10, true));
 
-    picture(board, QStringLiteral("image_winner"), Pictures::pixmap(kWinnerPicture), {104, 57, 276, 57})->hide();
-    // The line of the winner sits on the banner's ribbon.
-    QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {130, 86, 224, 28},
-                             Qt::AlignCenter);
-    winner->setFont(arial(14, true));
-    winner->hide();
-
     QLabel *roll = picture(board, QStringLiteral("image_throwdice"),
                            Pictures::pixmap(QStringLiteral(":/images/throwdice.png")), {428, 285, 99, 24});
     roll->setCursor(Qt::PointingHandCursor);
@@ -207,6 +200,14 @@ QWidget *Tchat::buildBoard(QWidget *parent)
         key->setAttribute(Qt::WA_TransparentForMouseEvents);
         key->hide();
     }
+    // The banner comes last, over the dice: the last roll lies where it fell, and a die on the
+    // ribbon would hide the winner's name.
+    picture(board, QStringLiteral("image_winner"), Pictures::pixmap(kWinnerPicture), {104, 57, 276, 57})->hide();
+    // The line of the winner sits on the banner's ribbon.
+    QLabel *winner = caption(board, QStringLiteral("label_winner"), ClientText::winner, {130, 86, 224, 28},
+                             Qt::AlignCenter);
+    winner->setFont(arial(14, true));
+    winner->hide();
     return board;
 }
 

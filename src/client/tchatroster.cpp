@@ -24,6 +24,17 @@ void Tchat::connectModel()
 
 namespace {
 
+constexpr int kEyesGap = 2;
+
+// A name wider than its box is cut at its end, so that it reads from its start and never runs
+// into the neighbouring seat's; the tooltip then has it whole instead of the computer player.
+void showName(QLabel *name, const SeatView &seat, int room)
+{
+    const QString shown = name->fontMetrics().elidedText(seat.name, Qt::ElideRight, room);
+    name->setText(shown);
+    name->setToolTip(PlainText::toolTip(shown == seat.name ? seat.computerName : seat.name));
+}
+
 // The eyes of a seat that just watches go just left of its name, inside the name's own box,
 // and the name moves right to make room: they never cover it, nor a neighbour's name.
 void markWatching(QLabel *name, QLabel *eyes, bool watching)
@@ -34,11 +45,10 @@ void markWatching(QLabel *name, QLabel *eyes, bool watching)
         name->setContentsMargins(0, 0, 0, 0);
         return;
     }
-    constexpr int kGap = 2;
     const int textWidth = name->fontMetrics().horizontalAdvance(name->text());
-    const int left = std::max(0, (name->width() - eyes->width() - kGap - textWidth) / 2);
+    const int left = std::max(0, (name->width() - eyes->width() - kEyesGap - textWidth) / 2);
     name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    name->setContentsMargins(left + eyes->width() + kGap, 0, 0, 0);
+    name->setContentsMargins(left + eyes->width() + kEyesGap, 0, 0, 0);
     eyes->move(name->x() + left, name->y() + (name->height() - eyes->height()) / 2);
     eyes->raise();
     eyes->show();
@@ -51,8 +61,8 @@ void Tchat::showRoster()
     for (int seat = 1; seat <= game::kSeats; ++seat) {
         const SeatView &s = model_->seat(seat);
         QLabel *name = label(QStringLiteral("label_playername%1").arg(seat));
-        name->setText(s.name);
-        name->setToolTip(PlainText::toolTip(s.computerName));
-        markWatching(name, label(QStringLiteral("image_eyes%1").arg(seat)), s.watching);
+        QLabel *eyes = label(QStringLiteral("image_eyes%1").arg(seat));
+        showName(name, s, name->width() - (s.watching ? eyes->width() + kEyesGap : 0));
+        markWatching(name, eyes, s.watching);
     }
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QToolButton>
 
@@ -170,18 +171,46 @@ void Tchat::showLobbyOffer()
     Tdownload *offer = windows_.download;
     if (!offer)
         return;
-    // Beside the game, never over the card. Its frame is only known once it is shown, so it is
-    // placed without it first and then, if the frame moved it past the screen's edge, once more.
-    constexpr int kGap = 8;
-    auto place = [this, offer] {
-        const QPoint at = SidePlace::beside(frameGeometry(), screen()->availableGeometry(), offer->frameGeometry().size(), kGap);
-        if (offer->pos() != at)
-            offer->move(at);
-    };
-    place();
+    // Its frame is only known once it is shown, so it is placed without it first and then,
+    // if the frame moved it past the screen's edge, once more.
+    placeLobbyOffer();
     // The chat line keeps the keyboard: the offer is shown, not made the active window.
     offer->setAttribute(Qt::WA_ShowWithoutActivating);
     offer->show();
     offer->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    place();
+    placeLobbyOffer();
+    offer->installEventFilter(this);
+}
+
+void Tchat::placeLobbyOffer()
+{
+    // Beside the game, never over the card.
+    constexpr int kGap = 8;
+    Tdownload *offer = windows_.download;
+    const QPoint at = SidePlace::beside(frameGeometry(), screen()->availableGeometry(), offer->frameGeometry().size(), kGap);
+    lobbyPlacedAt_ = at;
+    if (offer->pos() != at)
+        offer->move(at);
+}
+
+void Tchat::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    Tdownload *offer = windows_.download;
+    if (offer && offer->isVisible() && lobbyPlacedAt_ == offer->pos())
+        placeLobbyOffer();
+}
+
+bool Tchat::eventFilter(QObject *watched, QEvent *event)
+{
+    Tdownload *offer = windows_.download;
+    if (watched == offer && lobbyPlacedAt_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        // Framed where it was put, it may now reach past the screen; put elsewhere, the user
+        // moved it, and there it stays.
+        if (offer->pos() == *lobbyPlacedAt_)
+            placeLobbyOffer();
+        else
+            lobbyPlacedAt_.reset();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

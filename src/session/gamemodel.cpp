@@ -543,16 +543,31 @@ void GameModel::connectionClosed(bool explained)
     startOffered_ = false;
     for (int die = 1; die <= kDice; ++die)
         dice_[std::size_t(die)].enabled = false;
+    // No turn goes on without the host: the card no longer names whose turn it is (a winner's
+    // card stays one), and the own column loses its turn colour.
+    if (winnerText_.isEmpty())
+        turnText_ = QStringLiteral("Score Card");
+    const bool ownTurnShown = ownColumn_ == OwnColumn::Green;
+    if (ownTurnShown)
+        ownColumn_ = OwnColumn::Maroon;
+    QString why;
     if (!explained) {
         switch (closeNotice_) {
-        case CloseNotice::Removed: line(QStringLiteral("The host removed you from the game.")); break;
-        case CloseNotice::HostClosed: line(QStringLiteral("The host has closed the game.")); break;
+        case CloseNotice::Removed: why = QStringLiteral("The host removed you from the game."); break;
+        case CloseNotice::HostClosed: why = QStringLiteral("The host has closed the game."); break;
         case CloseNotice::Full: break;   // its own box says so
-        case CloseNotice::None: line(QStringLiteral("The connection to the host was lost.")); break;
+        case CloseNotice::None: why = QStringLiteral("The connection to the host was lost."); break;
         }
+    }
+    if (!why.isEmpty()) {
+        line(why);
+        // The board says it too, in place of the last move's line.
+        statusText_ = why;
     }
     emit boardChanged();
     emit headChanged();
+    if (ownTurnShown)
+        emit cardChanged(myseat_);
     emit connectionGone();
 }
 
