@@ -34,6 +34,7 @@
 namespace {
 
 const QString kSection = QStringLiteral("Morvello");
+using Entries = Profile::Entries;
 
 QString settingsPath()
 {
@@ -213,6 +214,18 @@ void SettingsTest::profileReadsLikeTheDesktop_data()
                                              << "Textsize" << "<none>";
     QTest::newRow("UTF-8") << QByteArray("[Morvello]\nPhrase1=Sch\xc3\xb6n!\n") << "Phrase1" << "Schön!";
     QTest::newRow("Latin-1") << QByteArray("[Morvello]\nPhrase1=Sch\xf6n!\n") << "Phrase1" << "Schön!";
+    QTest::newRow("accented names in any case") << QByteArray("[Morvello]\nGR\xc3\x9c\xc3\x9f=1\n") << "grüß" << "1";
+    QTest::newRow("the first of a key") << QByteArray("[Morvello]\nTextsize=12\ntextsize=14\n") << "Textsize"
+                                        << "12";
+    QTest::newRow("only the first section of a name")
+        << QByteArray("[Morvello]\nA=1\n[Lobby]\n[morvello]\nTextsize=12\n") << "Textsize" << "<none>";
+    QByteArray many;
+    for (int i = 0; i < 2000; ++i)
+        many += "[Room" + QByteArray::number(i) + "]\nTextsize=" + QByteArray::number(i) + "\n";
+    many += "[Morvello]\n";
+    for (int i = 0; i < 2000; ++i)
+        many += "Phrase" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n";
+    QTest::newRow("many sections and keys") << many << "Phrase1234" << "1234";
 }
 
 void SettingsTest::profileReadsLikeTheDesktop()
@@ -224,51 +237,67 @@ void SettingsTest::profileReadsLikeTheDesktop()
     const QString path = dir.filePath(QStringLiteral("orlenlobby.ini"));
     if (!file.isNull())
         writeFile(path, file);
-    QCOMPARE(Profile(path).readString(kSection, key, QStringLiteral("<none>")), expected);
+    // Another section asked for first must not answer for ours.
+    const Profile profile(path);
+    profile.readString(QStringLiteral("Lobby"), key);
+    QCOMPARE(profile.readString(kSection, key, QStringLiteral("<none>")), expected);
 }
 
 void SettingsTest::profileWritesOnlyItsOwnLines_data()
 {
     QTest::addColumn<QByteArray>("before");   // null: no file
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<Profile::Entries>("entries");   // written in one go
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("new file") << QByteArray() << "Textsize" << "10" << QByteArray("[Morvello]\nTextsize=10\n");
+    QTest::newRow("new file") << QByteArray() << Entries{{"Textsize", "10"}}
+                              << QByteArray("[Morvello]\nTextsize=10\n");
     QTest::newRow("new section after the others")
-        << QByteArray("; the lobby's\r\n[Lobby]\r\nName=Ann\r\n") << "Playsounds" << "false"
+        << QByteArray("; the lobby's\r\n[Lobby]\r\nName=Ann\r\n") << Entries{{"Playsounds", "false"}}
         << QByteArray("; the lobby's\r\n[Lobby]\r\nName=Ann\r\n\r\n[Morvello]\r\nPlaysounds=false\r\n");
     QTest::newRow("value replaced in place")
         << QByteArray("; keep me\r\n[Lobby]\r\nTextsize=99\r\n\r\n[MORVELLO]\r\n  textsize = 8 \r\nPlaysounds=true\r\n")
-        << "Textsize" << "12"
+        << Entries{{"Textsize", "12"}}
         << QByteArray("; keep me\r\n[Lobby]\r\nTextsize=99\r\n\r\n[MORVELLO]\r\n  textsize=12\r\nPlaysounds=true\r\n");
+    QTest::newRow("only the first of a key") << QByteArray("[Morvello]\nA=1\na=2\n") << Entries{{"A", "3"}}
+                                             << QByteArray("[Morvello]\nA=3\na=2\n");
     QTest::newRow("new key before the blank lines")
-        << QByteArray("[Morvello]\nA=1\n; note\n\n[Other]\nB=2") << "Phrase6" << "Wow, WTG!"
+        << QByteArray("[Morvello]\nA=1\n; note\n\n[Other]\nB=2") << Entries{{"Phrase6", "Wow, WTG!"}}
         << QByteArray("[Morvello]\nA=1\n; note\nPhrase6=Wow, WTG!\n\n[Other]\nB=2");
-    QTest::newRow("last line without ending") << QByteArray("[Morvello]\nA=1") << "B" << "2"
+    QTest::newRow("last line without ending") << QByteArray("[Morvello]\nA=1") << Entries{{"B", "2"}}
                                               << QByteArray("[Morvello]\nA=1\nB=2\n");
-    QTest::newRow("blanks kept by quotes") << QByteArray("[Morvello]\n") << "Phrase1" << " hi "
+    QTest::newRow("blanks kept by quotes") << QByteArray("[Morvello]\n") << Entries{{"Phrase1", " hi "}}
                                            << QByteArray("[Morvello]\nPhrase1=\" hi \"\n");
-    QTest::newRow("quotes kept by quotes") << QByteArray("[Morvello]\n") << "Phrase1" << "\"Yes\""
+    QTest::newRow("quotes kept by quotes") << QByteArray("[Morvello]\n") << Entries{{"Phrase1", "\"Yes\""}}
                                            << QByteArray("[Morvello]\nPhrase1=\"\"Yes\"\"\n");
-    QTest::newRow("empty value") << QByteArray("[Morvello]\nPhrase3=Nice Try!\n") << "Phrase3" << ""
+    QTest::newRow("several keys, one replaced")
+        << QByteArray("[Morvello]\nA=1\n\n[Other]\nB=2\n")
+        << Entries{{"Phrase1", "x"}, {"a", "2"}, {"Phrase2", "y"}}
+        << QByteArray("[Morvello]\nA=2\nPhrase1=x\nPhrase2=y\n\n[Other]\nB=2\n");
+    QTest::newRow("several keys in a new section")
+        << QByteArray("[Lobby]\nName=Ann") << Entries{{"A", "1"}, {"B", "2"}}
+        << QByteArray("[Lobby]\nName=Ann\n\n[Morvello]\nA=1\nB=2\n");
+    QTest::newRow("empty value") << QByteArray("[Morvello]\nPhrase3=Nice Try!\n") << Entries{{"Phrase3", ""}}
                                  << QByteArray("[Morvello]\nPhrase3=\n");
 }
 
 void SettingsTest::profileWritesOnlyItsOwnLines()
 {
     QFETCH(QByteArray, before);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    QFETCH(Profile::Entries, entries);
     QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("orlenlobby.ini"));
     if (!before.isNull())
         writeFile(path, before);
     Profile profile(path);
-    QVERIFY2(profile.writeString(kSection, key, value), qPrintable(profile.errorString()));
+    // Read before the write, so the write must replace what was read.
+    profile.readString(kSection, entries.first().first);
+    QVERIFY2(profile.write(kSection, entries), qPrintable(profile.errorString()));
     QCOMPARE(readFile(path), after);
-    QCOMPARE(Profile(path).readString(kSection, key), value);
+    for (const auto &[key, value] : entries) {
+        QCOMPARE(profile.readString(kSection, key), value);
+        QCOMPARE(Profile(path).readString(kSection, key), value);
+    }
 }
 
 void SettingsTest::settingsReadWithTheirDefaults_data()

@@ -1,6 +1,7 @@
 // Writes every picture and sound of the game into a resources folder:
 //   resourcegen <resources-dir> [--preview <png>]
-// The output depends on nothing but this code and the Liberation fonts: no clock, fixed seeds.
+// The output depends on nothing but this code and the Liberation fonts: no clock, fixed seeds,
+// none of the machine's font settings, and no conversion whose rounding depends on the processor.
 
 #include "paintkit.h"
 #include "pictures.h"
@@ -8,10 +9,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 QImage mainWindowPreview();
@@ -20,6 +23,33 @@ QImage soundSheet();
 
 namespace {
 
+// The picture with straight alpha, as PNG stores it, unpremultiplied here with exact rounding.
+// QImage::convertToFormat() divides by the processor's approximate reciprocal (rcpps), whose
+// last bits differ from one processor to another: a pixel of alpha 6 came out 127 on one
+// machine and 128 on another, and the files must be the same wherever they are made.
+QImage straightAlpha(const QImage &image)
+{
+    const QImage premultiplied = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage straight(premultiplied.size(), QImage::Format_ARGB32);
+    straight.setDevicePixelRatio(premultiplied.devicePixelRatio());
+    straight.setDotsPerMeterX(premultiplied.dotsPerMeterX());
+    straight.setDotsPerMeterY(premultiplied.dotsPerMeterY());
+    const auto channel = [](uint value, uint alpha) {
+        return std::min(255u, (value * 255 + alpha / 2) / alpha);
+    };
+    for (int y = 0; y < premultiplied.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
+        auto *out = reinterpret_cast<QRgb *>(straight.scanLine(y));
+        for (int x = 0; x < premultiplied.width(); ++x) {
+            const uint alpha = qAlpha(in[x]);
+            out[x] = alpha == 0 ? 0
+                                : qRgba(channel(qRed(in[x]), alpha), channel(qGreen(in[x]), alpha),
+                                        channel(qBlue(in[x]), alpha), alpha);
+        }
+    }
+    return straight;
+}
+
 bool writePng(const QDir &root, const QString &path, const QImage &image)
 {
     const QString file = root.filePath(path);
@@ -27,8 +57,8 @@ bool writePng(const QDir &root, const QString &path, const QImage &image)
     QImageWriter writer(file, "png");
     // For PNG, quality 0 asks for the strongest compression: the files live in the repository.
     writer.setQuality(0);
-    if (!writer.write(image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                    : QImage::Format_RGB32))) {
+    if (!writer.write(image.hasAlphaChannel() ? straightAlpha(image)
+                                              : image.convertToFormat(QImage::Format_RGB32))) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(file), qPrintable(writer.errorString()));
         return false;
     }
@@ -64,11 +94,24 @@ bool writeFile(const QDir &root, const QString &path, const QByteArray &bytes)
 
 int main(int argc, char **argv)
 {
+    // Text is rendered as fonts.conf says, not as this machine's or this user's font settings
+    // say: antialiasing switched off there, or full hinting, would change the pictures.
+    qputenv("FONTCONFIG_FILE", RESOURCEGEN_FONTS_CONF);
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 2 && !(args.size() == 4 && args.at(2) == QLatin1String("--preview"))) {
         std::fprintf(stderr, "usage: resourcegen <resources-dir> [--preview <png>]\n");
         return 2;
+    }
+    // Another font standing in for a missing one would change every picture with text.
+    for (const QFont &font : {paintkit::sans(12), paintkit::serif(12)}) {
+        const QString drawn = QFontInfo(font).family();
+        if (drawn != font.family()) {
+            std::fprintf(stderr, "resourcegen: the font %s is missing (Debian package fonts-liberation2); %s "
+                                 "would stand in for it\n",
+                         qPrintable(font.family()), qPrintable(drawn));
+            return 1;
+        }
     }
     const QDir root(args.at(1));
     bool ok = true;
