@@ -947,6 +947,7 @@ void TchatTest::typingAfterAClickGoesToTheChatLine_data()
     QTest::newRow("a link in the chat") << "link";
     QTest::newRow("the board") << "panel_board";
     QTest::newRow("the card") << "panel_scorecard";
+    QTest::newRow("a phrase button, reached by Tab") << "b_phrase3";
 }
 
 void TchatTest::typingAfterAClickGoesToTheChatLine()
@@ -966,7 +967,12 @@ void TchatTest::typingAfterAClickGoesToTheChatLine()
     QTextCursor at(view->document());
     at.setPosition(view->document()->lastBlock().position() + (clicked == QLatin1String("link") ? 18 : 3));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(at).center() + QPoint(1, 0));
-    if (clicked.startsWith(QLatin1String("panel_"))) {
+    QWidget *button = f.chat.findChild<QToolButton *>(clicked);
+    if (button) {
+        // A click would send the phrase; the keyboard reaches the button by Tab.
+        button->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), button);
+    } else if (clicked.startsWith(QLatin1String("panel_"))) {
         QWidget *panel = f.chat.findChild<QWidget *>(clicked);
         QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(5, 100));
         panel->setFocus();
@@ -985,12 +991,22 @@ void TchatTest::typingAfterAClickGoesToTheChatLine()
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Ann"));
         QCOMPARE(QApplication::focusWidget(), view);
     }
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hi, Ann!"));
+    // Typed as a person types: each key goes where the focus is by then.
+    for (QChar c : QStringLiteral("Hi, Ann!"))
+        QTest::keyClicks(QApplication::focusWidget(), QString(c));
     QCOMPARE(QApplication::focusWidget(), input);
     QCOMPARE(input->text(), QStringLiteral("Hi, Ann!"));
     QTest::keyClick(input, Qt::Key_Return);
     QCOMPARE(f.sent.size(), 1);
     QCOMPARE(f.sent.at(0).at(0).toByteArray(), QByteArray("CMD_chat+1+Hi, Ann!|clBlack\xff"));
+    if (button) {
+        // Space still presses the button: it sends its phrase and types nothing.
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(f.sent.size(), 2);
+        QVERIFY(f.sent.at(1).at(0).toByteArray().contains(f.chat.phraseOf(3).toUtf8()));
+        QVERIFY(input->text().isEmpty());
+    }
 }
 
 void TchatTest::phraseButtonsLockForAHundredTicks()

@@ -1,5 +1,6 @@
 #include "client/chatpanel.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -141,7 +142,7 @@ void ChatInput::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
-KeysToChatInput::KeysToChatInput(ChatInput *input, std::initializer_list<QWidget *> watched)
+KeysToChatInput::KeysToChatInput(ChatInput *input, const QList<QWidget *> &watched)
     : QObject(input), input_(input)
 {
     for (QWidget *widget : watched) {
@@ -166,7 +167,7 @@ bool KeysToChatInput::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress || watched == input_)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
-    if (!typesIntoChat(*key))
+    if (!typesIntoChat(*key) || (key->key() == Qt::Key_Space && qobject_cast<QAbstractButton *>(watched)))
         return false;
     input_->setFocus(Qt::OtherFocusReason);
     QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), key->count());

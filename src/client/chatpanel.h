@@ -59,15 +59,15 @@ protected:
 };
 
 // Sends what is typed while a part of the window that takes no text has the focus (the chat
-// view, the board, the card) to the chat input, as if it had been typed there: printable keys
-// and Enter. Everything else (arrows, Page Up/Down, selection, Copy, the game's keys) stays
-// where it was pressed.
+// view, the board, the card, a phrase button) to the chat input, as if it had been typed there:
+// printable keys and Enter. Everything else (arrows, Page Up/Down, selection, Copy, the game's
+// keys, the Space that presses a button) stays where it was pressed.
 class KeysToChatInput : public QObject {
     Q_OBJECT
 
 public:
     // Installs itself on each of the watched widgets; lives as long as the input.
-    KeysToChatInput(ChatInput *input, std::initializer_list<QWidget *> watched);
+    KeysToChatInput(ChatInput *input, const QList<QWidget *> &watched);
 
     static bool typesIntoChat(const QKeyEvent &event);
 
