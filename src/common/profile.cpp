@@ -84,28 +84,12 @@ std::optional<QString> keyOf(QByteArrayView body)
     return decode(body.first(equals)).trimmed();
 }
 
-// A name as QString::compare() sees it when case does not matter: each character folded on
-// its own. Two names are the same regardless of case exactly when their folded names are
-// equal, so a name can be looked up in a hash instead of compared with every line.
-QString foldedName(QString name)
+// A name as QString::compare() sees it when case does not matter: two names are the same
+// regardless of case exactly when their case-folded forms are equal, so a name can be looked up
+// in a hash instead of compared with every line.
+QString foldedName(const QString &name)
 {
-    if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-        return std::move(name).toLower();
-    QString folded;
-    folded.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        char32_t c = name.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
-            c = QChar::surrogateToUcs4(name.at(i), name.at(i + 1)), ++i;
-        const char32_t f = QChar::toCaseFolded(c);
-        if (QChar::requiresSurrogates(f)) {
-            folded += QChar(QChar::highSurrogate(f));
-            folded += QChar(QChar::lowSurrogate(f));
-        } else {
-            folded += QChar(char16_t(f));
-        }
-    }
-    return folded;
+    return name.toCaseFolded();
 }
 
 // The file as write() changes it. The section written is found once and its keys are held by
@@ -246,21 +230,10 @@ private:
     QList<QByteArrayView> added_;
     QList<QByteArrayView> closing_;
     // The line of each key's name that counts: its first, as when the lines are searched in order.
-    std::unordered_map<QString, Slot, Profile::NameHash> keys_;
+    std::unordered_map<QString, Slot> keys_;
 };
 
 } // namespace
-
-std::size_t Profile::NameHash::operator()(const QString &name) const noexcept
-{
-    // FNV-1a over the UTF-16 code units.
-    quint64 hash = 14695981039346656037ULL;
-    for (const QChar c : name) {
-        hash ^= c.unicode();
-        hash *= 1099511628211ULL;
-    }
-    return std::size_t(hash);
-}
 
 Profile::Profile(const QString &path)
     : path_(path)

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <cstddef>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -64,17 +63,10 @@ public:
     // or a pair of quotes around it, would otherwise be lost; line breaks become blanks.
     static QByteArray encodeValue(const QString &value);
 
-    // Hashes a case-folded name where the file's keys are looked up by name. A hash of its
-    // own: a QHash of strings took half a microsecond an insertion on the processors measured,
-    // ten times this, and a section may hold tens of thousands of keys.
-    struct NameHash {
-        std::size_t operator()(const QString &name) const noexcept;
-    };
-
 private:
     // The values of a section's keys by their case-folded names, each the first of its name
     // in the first section of that name, as the bytes after its "=".
-    using Values = std::unordered_map<QString, QByteArrayView, NameHash>;
+    using Values = std::unordered_map<QString, QByteArrayView>;
     struct SectionIndex {
         QString name;   // case-folded
         Values values;
