@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QList>
 #include <QPlainTextEdit>
 #include <functional>
-#include <initializer_list>
 
 #include "session/chatlinks.h"
 
@@ -69,11 +69,11 @@ public:
     // Installs itself on each of the watched widgets; lives as long as the input.
     KeysToChatInput(ChatInput *input, const QList<QWidget *> &watched);
 
-    static bool typesIntoChat(const QKeyEvent &event);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static bool typesIntoChat(const QKeyEvent &event);
+
     ChatInput *input_;
 };

@@ -53,11 +53,11 @@ Tchat::Tchat(QWidget *parent)
     // A click in the chat view, on the board or on the card, or a Tab onto a phrase button, must
     // not swallow what is typed next.
     QList<QWidget *> keysToChat{mainchat, parts.board, parts.card};
-    for (int n = 1; n <= 10; ++n)
+    for (int n = 1; n <= ClientCommands::kPhrases; ++n)
         keysToChat.append(findChild<QToolButton *>(QStringLiteral("b_phrase%1").arg(n)));
     new KeysToChatInput(mychat, keysToChat);
-    hintView_ = new HintView(session_->hints(), *model_, label(QStringLiteral("label_hint")),
-                             findChild<HintMarks *>(QStringLiteral("hint_marks")), this);
+    new HintView(session_->hints(), *model_, label(QStringLiteral("label_hint")),
+                 findChild<HintMarks *>(QStringLiteral("hint_marks")), this);
     connect(&session_->hints(), &HintAdvisor::problem, this, [this](const QString &text) { addlinetochat(text, kBlue); });
     connectModel();
     connectSettings();

@@ -31,7 +31,6 @@ class QMessageBox;
 class QTcpSocket;
 class ChatInput;
 class ChatView;
-class HintView;
 class HostControls;
 class Tabout;
 class Tdownload;
@@ -233,7 +232,6 @@ private:
     ClientSession *session_ = nullptr;
     GameModel *model_ = nullptr;
     GameControls *game_ = nullptr;
-    HintView *hintView_ = nullptr;
     QPointer<QMessageBox> fullBox_;
     QPointer<QMessageBox> exitBox_;
     bool exitConfirmed_ = false;

@@ -322,7 +322,7 @@ QWidget *Tchat::buildChat(QWidget *parent)
 
 void Tchat::buildPhraseButtons(QWidget *parent)
 {
-    for (int n = 1; n <= 10; ++n) {
+    for (int n = 1; n <= ClientCommands::kPhrases; ++n) {
         auto *button = new QToolButton(parent);
         button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         button->setGeometry(kPhraseLeft[(n - 1) % 5], kPhraseTop[(n - 1) / 5], 25, 19);

@@ -1,12 +1,12 @@
 #include "common/boundedfile.h"
 
 #include <QFile>
+#include <QtGlobal>
 #include <QScopeGuard>
 
 #include <algorithm>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,11 +18,6 @@ namespace {
 Result refused(const QString &problem)
 {
     return {Status::Refused, QByteArray(), problem};
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // "1 MB", "512 KB": a limit as the messages name it.
@@ -48,14 +43,14 @@ Result read(const QString &path, qint64 limit)
             return {};
         if (error == ENOENT)
             return refused(QStringLiteral("is a link to a file that does not exist"));
-        return refused(QStringLiteral("could not be opened (%1)").arg(systemError(error)));
+        return refused(QStringLiteral("could not be opened (%1)").arg(qt_error_string(error)));
     }
     const auto closer = qScopeGuard([fd] { ::close(fd); });
 
     // Asked of the opened file itself, so that nothing can be swapped in between.
     struct stat info {};
     if (::fstat(fd, &info) != 0)
-        return refused(QStringLiteral("could not be examined (%1)").arg(systemError(errno)));
+        return refused(QStringLiteral("could not be examined (%1)").arg(qt_error_string(errno)));
     if (!S_ISREG(info.st_mode))
         return refused(QStringLiteral("is not a regular file"));
     const QString tooLarge = QStringLiteral("is larger than %1").arg(sizeText(limit));
@@ -76,7 +71,7 @@ Result read(const QString &path, qint64 limit)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return refused(QStringLiteral("could not be read (%1)").arg(systemError(errno)));
+            return refused(QStringLiteral("could not be read (%1)").arg(qt_error_string(errno)));
         if (got == 0)
             break;
         have += got;

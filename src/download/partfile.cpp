@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QtGlobal>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,11 +16,6 @@ namespace {
 QString partPrefix(const QString &target)
 {
     return QFileInfo(target).fileName() + QStringLiteral(".part-");
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The part file is locked for as long as its download runs, which tells a leftover from the
@@ -64,7 +59,7 @@ bool PartFile::open()
             continue;
         if (fd < 0) {
             error_ = QStringLiteral("Could not create a file in %1: %2")
-                         .arg(QDir::toNativeSeparators(QFileInfo(target_).absolutePath()), systemError(errno));
+                         .arg(QDir::toNativeSeparators(QFileInfo(target_).absolutePath()), qt_error_string(errno));
             return false;
         }
         ::flock(fd, LOCK_EX | LOCK_NB);
@@ -100,13 +95,13 @@ bool PartFile::commit(QFileDevice::Permissions permissions)
     if (permissions & QFileDevice::ExeOwner)
         mode |= S_IXUSR;
     if (done && (::fsync(fd) != 0 || ::fchmod(fd, mode) != 0)) {
-        error_ = systemError(errno);
+        error_ = qt_error_string(errno);
         done = false;
     }
     file_.close();
     // rename() replaces the name itself: a link standing at the target is not followed.
     if (done && ::rename(part.constData(), QFile::encodeName(target_).constData()) != 0) {
-        error_ = systemError(errno);
+        error_ = qt_error_string(errno);
         done = false;
     }
     if (!done)

@@ -479,20 +479,21 @@ void GameModel::moveDie(const wire::DieMoved &moved)
     emit sound(held ? QStringLiteral("setdice") : QStringLiteral("unsetdice"));
 }
 
-// A refused request gives the turn back as it stood: the roll is offered again while the
-// turn's last roll allowed another, or no roll was made yet.
 void GameModel::rollagain()
 {
-    setStatus(QStringLiteral("You need to roll the dice!"));
-    canact_ = true;
-    rollOffered_ = myTurn() && (rolls_ == 0 || lastRollAgain_);
-    emit boardChanged();
-    emit sound(QStringLiteral("error"));
+    giveTurnBack(QStringLiteral("You need to roll the dice!"));
 }
 
 void GameModel::chooseagain()
 {
-    setStatus(QStringLiteral("Invalid Choice, Choose Again!"));
+    giveTurnBack(QStringLiteral("Invalid Choice, Choose Again!"));
+}
+
+// A refused request gives the turn back as it stood: the roll is offered again while the
+// turn's last roll allowed another, or no roll was made yet.
+void GameModel::giveTurnBack(const QString &status)
+{
+    setStatus(status);
     canact_ = true;
     rollOffered_ = myTurn() && (rolls_ == 0 || lastRollAgain_);
     emit boardChanged();

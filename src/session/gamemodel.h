@@ -165,6 +165,8 @@ signals:
     void ownFiveOfAKind();
 
 private:
+    // Answers a refused roll or choice: says so, and gives the turn back as it stood.
+    void giveTurnBack(const QString &status);
     // Hands a decoded message to its handler, or reports why it did not decode.
     template <class Message>
     void handle(const QByteArray &entry, const wire::Decoded<Message> &message,

@@ -146,16 +146,6 @@ QString HintAdvisor::costText(int category, double cost)
     return QStringLiteral("%1: %2 below the best choice").arg(captionOf(category), points(cost));
 }
 
-bool HintAdvisor::othersAtTable(const GameModel &model)
-{
-    for (int seat = 1; seat <= game::kSeats; ++seat) {
-        if (seat != model.myseat() && model.seat(seat).person)
-            return true;
-    }
-    const auto &spies = model.spectators();
-    return std::any_of(spies.begin(), spies.end(), [&model](const SpectatorView &spy) { return spy.slot != model.myseat(); });
-}
-
 // ---- following the game ----
 
 bool HintAdvisor::gameRunning() const
@@ -234,7 +224,7 @@ void HintAdvisor::tagged(int seat, int category)
 void HintAdvisor::announceIfDue()
 {
     if (announced_ || !preferences_.showHints() || !model_.loggedin() || !game::isSeat(model_.myseat())
-        || !gameRunning() || !othersAtTable(model_))
+        || !gameRunning() || !model_.othersConnected())
         return;
     announced_ = true;
     commands_.sendAction(kAnnouncement);

@@ -52,8 +52,6 @@ public:
     static std::array<bool, 6> diceToKeep(const rules::HintChoice &choice, const GameModel &model);
     // "Full House: 3.1 below the best choice"; cost is what the category gives up.
     static QString costText(int category, double cost);
-    // Someone besides the own copy sits at the table or watches it.
-    static bool othersAtTable(const GameModel &model);
 
 signals:
     void changed();
